@@ -1,0 +1,145 @@
+#include "intercom/BitArray.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace vexilor {
+
+CBitArray::CBitArray(CBitArray&& other) noexcept
+    : count_(other.count_), bytes_(std::move(other.bytes_))
+{
+    other.count_ = 0;
+}
+
+CBitArray& CBitArray::operator=(const CBitArray& other)
+{
+    if (this != &other)
+        assign(other);
+    return *this;
+}
+
+CBitArray& CBitArray::operator=(CBitArray&& other) noexcept
+{
+    count_ = other.count_;
+    bytes_ = std::move(other.bytes_);
+    other.count_ = 0;
+    return *this;
+}
+
+void CBitArray::setSize(std::uint32_t n)
+{
+    count_ = n;
+    if (n == 0) {
+        bytes_.reset();
+        return;
+    }
+    bytes_ = std::make_unique<std::uint8_t[]>(byteCount());  // value-initialised: all clear
+}
+
+void CBitArray::grow(std::uint32_t n)
+{
+    if (n < count_ || (n == count_ && (bytes_ || n == 0)))
+        return;
+    const std::uint32_t oldBytes = bytes_ ? byteCount() : 0;
+    const std::uint32_t newBytes = (n + 7) / 8;
+    if (newBytes != oldBytes || !bytes_) {
+        auto fresh = std::make_unique<std::uint8_t[]>(newBytes);
+        if (bytes_)
+            std::memcpy(fresh.get(), bytes_.get(), oldBytes);
+        bytes_ = std::move(fresh);
+    }
+    count_ = n;
+}
+
+void CBitArray::set(std::uint32_t i)
+{
+    if (bytes_ && i < count_)
+        bytes_[i >> 3] |= static_cast<std::uint8_t>(1u << (i & 7));
+}
+
+void CBitArray::clear(std::uint32_t i)
+{
+    if (bytes_ && i < count_)
+        bytes_[i >> 3] &= static_cast<std::uint8_t>(~(1u << (i & 7)));
+}
+
+void CBitArray::setRange(std::uint32_t start, std::uint32_t n)
+{
+    if (!bytes_ || start >= count_)
+        return;
+    const std::uint32_t end = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(std::uint64_t(start) + n, count_));
+    std::uint32_t i = start;
+    for (; i < end && (i & 7) != 0; ++i)
+        set(i);
+    if (i + 8 <= end) {
+        const std::uint32_t whole = (end - i) / 8;
+        std::memset(bytes_.get() + i / 8, 0xFF, whole);
+        i += whole * 8;
+    }
+    for (; i < end; ++i)
+        set(i);
+}
+
+void CBitArray::clearAll()
+{
+    if (bytes_)
+        std::memset(bytes_.get(), 0, byteCount());
+}
+
+std::uint32_t CBitArray::countSet() const
+{
+    if (!bytes_)
+        return 0;
+    std::uint32_t total = 0;
+    const std::uint32_t full = count_ / 8;
+    for (std::uint32_t b = 0; b < full; ++b)
+        total += static_cast<std::uint32_t>(std::popcount(bytes_[b]));
+    for (std::uint32_t i = full * 8; i < count_; ++i)
+        total += test(i) ? 1 : 0;
+    return total;
+}
+
+std::int64_t CBitArray::nextSet(std::uint32_t i) const
+{
+    if (!bytes_)
+        return -1;
+    while (i < count_) {
+        const std::uint8_t byte = static_cast<std::uint8_t>(bytes_[i >> 3] >> (i & 7));
+        if (byte == 0) {
+            i = (i | 7) + 1;
+            continue;
+        }
+        const std::uint32_t found = i + static_cast<std::uint32_t>(std::countr_zero(byte));
+        return found < count_ ? std::int64_t(found) : -1;
+    }
+    return -1;
+}
+
+void CBitArray::assign(const CBitArray& other)
+{
+    if (this == &other)
+        return;
+    setSize(other.count_);
+    if (other.bytes_ && bytes_)
+        std::memcpy(bytes_.get(), other.bytes_.get(), byteCount());
+}
+
+bool CBitArray::equals(const CBitArray& other) const
+{
+    return count_ == other.count_ && bytes_ && other.bytes_
+        && std::memcmp(bytes_.get(), other.bytes_.get(), byteCount()) == 0;
+}
+
+void CBitArray::loadBytes(const std::uint8_t* buffer)
+{
+    if (!bytes_ || !buffer)
+        return;
+    const std::uint32_t whole = count_ / 8;
+    std::memcpy(bytes_.get(), buffer, whole);
+    for (std::uint32_t bit = 0; bit < count_ % 8; ++bit)
+        setBit(whole * 8 + bit, (buffer[whole] >> bit) & 1u);
+}
+
+}  // namespace vexilor

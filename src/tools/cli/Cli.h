@@ -1,0 +1,32 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// Shared plumbing of vexilor-cli. Exit codes are a contract: 0 success, 1 an error the command
+// reported, 2 bad usage.
+namespace vexilor::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitError = 1;
+inline constexpr int kExitUsage = 2;
+
+using Runner = std::function<int()>;
+
+// Binds a subcommand to the function that runs it once the whole command line has parsed.
+void onRun(CLI::App* sub, Runner runner);
+
+// Each group of subcommands lives in a source file of its own and adds itself here.
+void addResCommands(CLI::App& app);
+
+// Whole-file helpers; false with a message in error on failure.
+bool readFile(const std::string& path, std::string& bytes, std::string& error);
+// Writes through a temporary file renamed over the target, so a failed write keeps the old file.
+bool writeFileAtomic(const std::string& path, const std::string& bytes, std::string& error);
+// Prints "vexilor-cli: message" on stderr and returns kExitError.
+int fail(const std::string& message);
+
+}  // namespace vexilor::cli
