@@ -19,8 +19,13 @@ using Runner = std::function<int()>;
 // Binds a subcommand to the function that runs it once the whole command line has parsed.
 void onRun(CLI::App* sub, Runner runner);
 
-// Each group of subcommands lives in a source file of its own and adds itself here.
-void addResCommands(CLI::App& app);
+// Each group of subcommands lives in a source file of its own and registers itself with a
+// namespace-scope object:  static const CommandGroup group{"res", addResCommands};
+// main() adds the groups in the order of their names.
+using AddCommands = void (*)(CLI::App&);
+struct CommandGroup {
+    CommandGroup(const char* name, AddCommands add);
+};
 
 // Whole-file helpers; false with a message in error on failure.
 bool readFile(const std::string& path, std::string& bytes, std::string& error);

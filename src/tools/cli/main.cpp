@@ -8,10 +8,22 @@
 #include <iostream>
 #include <sstream>
 #include <filesystem>
+#include <map>
 
 namespace vexilor::cli {
 namespace {
 Runner selected;
+
+std::map<std::string, AddCommands>& groups()
+{
+    static std::map<std::string, AddCommands> all;
+    return all;
+}
+}  // namespace
+
+CommandGroup::CommandGroup(const char* name, AddCommands add)
+{
+    groups().emplace(name, add);
 }
 
 void onRun(CLI::App* sub, Runner runner)
@@ -84,7 +96,8 @@ int main(int argc, char** argv)
     CLI::App app{"Vexilor command-line tool: restrictions files, configuration files, intercoms."};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string(vexilor::build::kVersion));
-    addResCommands(app);
+    for (const auto& [name, add] : groups())
+        add(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
