@@ -58,6 +58,7 @@ public:
     {
         return a.view() == std::u16string_view(b);
     }
+    friend bool operator==(const CAlphaString& a, const std::u16string& b) { return a.view() == b; }
 
 private:
     std::array<char16_t, kCapacity> units_{};
