@@ -17,7 +17,8 @@ public:
     static constexpr std::size_t kCapacity = 8;
 
     constexpr CAlphaString() = default;
-    constexpr CAlphaString(std::u16string_view text) { assign(text); }  // NOLINT: implicit by design
+    // Implicit on purpose: fields are assigned and compared like strings.
+    constexpr CAlphaString(std::u16string_view text) { assign(text); }
     constexpr CAlphaString(const char16_t* text) : CAlphaString(std::u16string_view(text)) {}
     CAlphaString(const std::u16string& text) : CAlphaString(std::u16string_view(text)) {}
 
@@ -33,14 +34,17 @@ public:
         assign(text);
         return *this;
     }
-    CAlphaString& operator=(const std::u16string& text) { return *this = std::u16string_view(text); }
+    CAlphaString& operator=(const std::u16string& text)
+    {
+        return *this = std::u16string_view(text);
+    }
     constexpr CAlphaString& operator=(const char16_t* text)
     {
         return *this = std::u16string_view(text);
     }
 
     constexpr std::u16string_view view() const { return {units_.data(), size_}; }
-    constexpr operator std::u16string_view() const { return view(); }  // NOLINT: implicit by design
+    constexpr operator std::u16string_view() const { return view(); }
     std::u16string str() const { return std::u16string(view()); }
     constexpr std::size_t size() const { return size_; }
     constexpr bool empty() const { return size_ == 0; }

@@ -47,8 +47,8 @@ constexpr std::array<std::int16_t, kMaxReportedCapabilityBits> makeReportMap()
     map.fill(-1);
     for (const ReportRange& range : kReportRanges) {
         for (unsigned r = range.first; r <= range.last; ++r) {
-            map[r] = range.target < 0 ? std::int16_t{-1}
-                                      : static_cast<std::int16_t>(range.target + int(r - range.first));
+            const int number = range.target < 0 ? -1 : range.target + int(r - range.first);
+            map[r] = static_cast<std::int16_t>(number);
         }
     }
     return map;
@@ -134,13 +134,14 @@ void DeriveCapabilities(CBitArray& bits)
     if (bits.count() > 64 && bits.test(cap::NoBexoSupport)) {
         bits.set(cap::NoCardTypes);
     }
-    if (bits.count() > 109 && bits.test(cap::NoAutoDial) && !bits.test(cap::NoCentralizedAutoDials) &&
-        !bits.test(cap::NoJapaneseAutoDials)) {
+    if (bits.count() > 109 && bits.test(cap::NoAutoDial) &&
+        !bits.test(cap::NoCentralizedAutoDials) && !bits.test(cap::NoJapaneseAutoDials)) {
         bits.set(cap::NoJapaneseAutoDials);
     }
 }
 
-void StoreCapabilityReport(CBitArray& bits, std::span<const std::uint8_t> bytes, std::size_t bitCount)
+void StoreCapabilityReport(CBitArray& bits, std::span<const std::uint8_t> bytes,
+                           std::size_t bitCount)
 {
     bits.clearAll();
     const std::size_t reported = std::min<std::size_t>(

@@ -11,9 +11,10 @@
 
 namespace vexilor {
 
-// Capability numbers and names. The numbers are the bit positions in CIntercom::capabilities and in
-// configuration files, so they never change. Each name states the negative form ("No..." or
-// "Not..."), but a set bit means the intercom HAS the capability (NoAutoDial set: it has auto dials).
+// Capability numbers and names. The numbers are the bit positions in CIntercom::capabilities and
+// in configuration files, so they never change. Each name states the negative form ("No..." or
+// "Not..."), but a set bit means the intercom has the capability (NoAutoDial set: it has auto
+// dials).
 #define VEXILOR_CAPABILITY_LIST(X) \
     X(0, NoDeviceDownload) \
     X(1, NoActiveMCQuery) \
@@ -188,6 +189,7 @@ void ApplyDefaultCapabilities(CBitArray& bits);
 void DeriveCapabilities(CBitArray& bits);
 // Clears the array, maps each of the first bitCount reported bits (cut to what the bytes hold and
 // to 136) and derives.
-void StoreCapabilityReport(CBitArray& bits, std::span<const std::uint8_t> bytes, std::size_t bitCount);
+void StoreCapabilityReport(CBitArray& bits, std::span<const std::uint8_t> bytes,
+                           std::size_t bitCount);
 
 }  // namespace vexilor

@@ -64,10 +64,10 @@ bool CIntercom::SameConfiguration(const CIntercom& o) const
     const auto signature = [](const CIntercom& c) {
         return std::tie(c.formatWord, c.keypanelCount, c.partyLineCount, c.ifbCount,
                         c.specialListCount, c.gpiOutputCount, c.isoCount, c.uplResourceCount,
-                        c.groupCount, c.autoDialCount, c.assignmentGroupCount, c.ifbSpecialListCount,
-                        c.spareCount1, c.gpiInputCount, c.spareCount2, c.uplStatementCount,
-                        c.dimTableCount, c.spareCount3, c.frameCount, c.ioCardCount, c.panelCount,
-                        c.gpiCardCount, c.alphaSize, c.optionFlags);
+                        c.groupCount, c.autoDialCount, c.assignmentGroupCount,
+                        c.ifbSpecialListCount, c.spareCount1, c.gpiInputCount, c.spareCount2,
+                        c.uplStatementCount, c.dimTableCount, c.spareCount3, c.frameCount,
+                        c.ioCardCount, c.panelCount, c.gpiCardCount, c.alphaSize, c.optionFlags);
     };
     return signature(*this) == signature(o) && capabilities.equals(o.capabilities);
 }

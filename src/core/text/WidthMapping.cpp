@@ -32,18 +32,20 @@ struct Composite {
     char16_t base;
     char16_t mark;
 };
+constexpr char16_t V = kHalfVoiced;
+constexpr char16_t S = kHalfSemiVoiced;
 constexpr Composite kComposites[] = {
-    {0x30AC, 0x30AB, kHalfVoiced}, {0x30AE, 0x30AD, kHalfVoiced}, {0x30B0, 0x30AF, kHalfVoiced},  // ga gi gu
-    {0x30B2, 0x30B1, kHalfVoiced}, {0x30B4, 0x30B3, kHalfVoiced}, {0x30B6, 0x30B5, kHalfVoiced},  // ge go za
-    {0x30B8, 0x30B7, kHalfVoiced}, {0x30BA, 0x30B9, kHalfVoiced}, {0x30BC, 0x30BB, kHalfVoiced},  // ji zu ze
-    {0x30BE, 0x30BD, kHalfVoiced}, {0x30C0, 0x30BF, kHalfVoiced}, {0x30C2, 0x30C1, kHalfVoiced},  // zo da di
-    {0x30C5, 0x30C4, kHalfVoiced}, {0x30C7, 0x30C6, kHalfVoiced}, {0x30C9, 0x30C8, kHalfVoiced},  // du de do
-    {0x30D0, 0x30CF, kHalfVoiced}, {0x30D3, 0x30D2, kHalfVoiced}, {0x30D6, 0x30D5, kHalfVoiced},  // ba bi bu
-    {0x30D9, 0x30D8, kHalfVoiced}, {0x30DC, 0x30DB, kHalfVoiced},                                 // be bo
-    {0x30D1, 0x30CF, kHalfSemiVoiced}, {0x30D4, 0x30D2, kHalfSemiVoiced},                         // pa pi
-    {0x30D7, 0x30D5, kHalfSemiVoiced}, {0x30DA, 0x30D8, kHalfSemiVoiced},                         // pu pe
-    {0x30DD, 0x30DB, kHalfSemiVoiced},                                                            // po
-    {0x30F4, 0x30A6, kHalfVoiced}, {0x30F7, 0x30EF, kHalfVoiced}, {0x30FA, 0x30F2, kHalfVoiced},  // vu va vo
+    // ga gi gu ge go, za ji zu ze zo, da di du de do, ba bi bu be bo
+    {0x30AC, 0x30AB, V}, {0x30AE, 0x30AD, V}, {0x30B0, 0x30AF, V}, {0x30B2, 0x30B1, V},
+    {0x30B4, 0x30B3, V}, {0x30B6, 0x30B5, V}, {0x30B8, 0x30B7, V}, {0x30BA, 0x30B9, V},
+    {0x30BC, 0x30BB, V}, {0x30BE, 0x30BD, V}, {0x30C0, 0x30BF, V}, {0x30C2, 0x30C1, V},
+    {0x30C5, 0x30C4, V}, {0x30C7, 0x30C6, V}, {0x30C9, 0x30C8, V}, {0x30D0, 0x30CF, V},
+    {0x30D3, 0x30D2, V}, {0x30D6, 0x30D5, V}, {0x30D9, 0x30D8, V}, {0x30DC, 0x30DB, V},
+    // pa pi pu pe po
+    {0x30D1, 0x30CF, S}, {0x30D4, 0x30D2, S}, {0x30D7, 0x30D5, S}, {0x30DA, 0x30D8, S},
+    {0x30DD, 0x30DB, S},
+    // vu va vo
+    {0x30F4, 0x30A6, V}, {0x30F7, 0x30EF, V}, {0x30FA, 0x30F2, V},
 };
 
 constexpr bool isHalfKana(char16_t c) { return c >= kHalfKanaFirst && c <= kHalfKanaLast; }
