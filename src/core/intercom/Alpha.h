@@ -24,10 +24,10 @@ public:
 
     constexpr void assign(std::u16string_view text)
     {
-        size_ = static_cast<std::uint8_t>(text.size() < kCapacity ? text.size() : kCapacity);
-        for (std::size_t i = 0; i < kCapacity; ++i) {
-            units_[i] = i < size_ ? text[i] : u'\0';
-        }
+        const std::size_t n = text.size() < kCapacity ? text.size() : kCapacity;
+        size_ = static_cast<std::uint8_t>(n);
+        units_ = {};
+        text.copy(units_.data(), n);
     }
     constexpr CAlphaString& operator=(std::u16string_view text)
     {
