@@ -1,0 +1,238 @@
+#include "intercom/ConfigFileBytes.h"
+#include "intercom/ConfigFileFormat.h"
+#include "intercom/ConfigurationFile.h"
+#include "text/Windows1252.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vexilor {
+namespace {
+
+using cfg::CByteWriter;
+
+// The numbers from 1 to count that have an entry of type in map, ascending. Alpha elements hold
+// three digits, so alphas above 999 are left out rather than written under a wrong number.
+template <typename Map>
+std::vector<unsigned> presentNumbers(const Map& map, unsigned type, unsigned count)
+{
+    std::vector<unsigned> numbers;
+    if (count == 0)
+        return numbers;
+    const auto end = map.upper_bound(ResourceKey(type, count));
+    for (auto it = map.lower_bound(ResourceKey(type, 1)); it != end; ++it)
+        numbers.push_back(ResourceKeyNumber(it->first));
+    return numbers;
+}
+
+void recordHeader(CByteWriter& out, std::uint16_t type, std::uint16_t bitCount,
+                  std::uint16_t elementSize, const std::vector<unsigned>& numbers)
+{
+    out.u32(cfg::kRecordMarker);
+    out.u16(type);
+    out.u16(bitCount);
+    out.u16(elementSize);
+    std::string bitmap((std::size_t{bitCount} + 7) / 8, '\0');
+    for (unsigned n : numbers)
+        bitmap[(n - 1) / 8] = static_cast<char>(bitmap[(n - 1) / 8] | (1 << ((n - 1) % 8)));
+    out.bytes(bitmap);
+}
+
+void writeConfiguration(CByteWriter& out, const CIntercom& icom)
+{
+    // The bit count is a 16-bit field.
+    const std::uint32_t bits = std::min<std::uint32_t>(icom.capabilities.count(), 0xFFFF);
+    const std::size_t capabilityBytes = (bits + 7) / 8;
+    out.u32(cfg::kRecordMarker);
+    out.u16(cfg::kConfigurationRecord);
+    out.u16(1);
+    out.u16(static_cast<std::uint16_t>(cfg::kConfigurationFixedSize + capabilityBytes));
+    out.bytes(std::string_view("\x01", 1));
+    for (unsigned w = 1; w <= cfg::kConfigurationWords; ++w) {
+        const auto field = cfg::ConfigurationWordField(w);
+        out.u16(field ? icom.*field : 0);
+    }
+    out.u16(0);  // second list length
+    out.u16(static_cast<std::uint16_t>(bits));
+    std::string capabilities(capabilityBytes, '\0');
+    for (std::uint32_t i = 0; i < bits; ++i) {
+        if (icom.capabilities.test(i))
+            capabilities[i / 8] = static_cast<char>(capabilities[i / 8] | (1 << (i % 8)));
+    }
+    out.bytes(capabilities);
+    out.fixed(text::toWindows1252(icom.infoText), cfg::kAddressTextSize);
+    out.fixed(text::toWindows1252(icom.mainAddress), cfg::kAddressTextSize);
+    out.fixed(text::toWindows1252(icom.partnerAddress), cfg::kAddressTextSize);
+    out.u16(icom.partnerActive ? 1 : 0);
+}
+
+void writeNumber(CByteWriter& out, unsigned number)
+{
+    char digits[4];
+    std::snprintf(digits, sizeof digits, "%03u", number % 1000);
+    out.bytes(std::string_view(digits, 3));
+}
+
+void writeAlphas(CByteWriter& out, const CIntercom& icom, std::uint16_t recordType,
+                 const cfg::RecordInfo& info)
+{
+    const std::uint16_t count = icom.Count(info.resourceType);
+    auto numbers = presentNumbers(icom.alphas, info.resourceType, count);
+    std::erase_if(numbers, [](unsigned n) { return n > cfg::kMaxAlphaNumber; });
+    if (numbers.empty())
+        return;
+    recordHeader(out, recordType, count, info.unicode ? cfg::kAlphaUnicodeSize : cfg::kAlpha8Size,
+                 numbers);
+    for (unsigned n : numbers) {
+        const CAlpha& alpha = icom.alphas.at(ResourceKey(info.resourceType, n));
+        writeNumber(out, n);
+        if (info.unicode) {
+            out.utf16be(alpha.alphaUnicode.view(), 8);
+            out.utf16be(alpha.alphaUnicode.view(), 8);
+            out.zeros(17);
+        } else {
+            const std::string a4 = text::toWindows1252(alpha.alpha4.view());
+            const std::string a6 = text::toWindows1252(alpha.alpha6.view());
+            const std::string a8 = text::toWindows1252(alpha.alpha8.view());
+            for (int copy = 0; copy < 2; ++copy) {
+                out.fixed(a4, 4);
+                out.fixed(a6, 6);
+                out.fixed(a8, 8);
+            }
+            out.zeros(6);
+        }
+    }
+}
+
+void writeDescriptions(CByteWriter& out, const CIntercom& icom, std::uint16_t recordType,
+                       const cfg::RecordInfo& info)
+{
+    const std::uint16_t count = icom.Count(info.resourceType);
+    const auto numbers = presentNumbers(icom.descriptions, info.resourceType, count);
+    if (numbers.empty())
+        return;
+    const bool statements = info.resourceType == restype::kUplStatement;
+    const std::uint16_t size = statements ? cfg::kUplStatementSize
+        : info.unicode                    ? cfg::kDescUnicodeSize
+                                          : cfg::kDesc8Size;
+    recordHeader(out, recordType, count, size, numbers);
+    for (unsigned n : numbers) {
+        const std::u16string& text = icom.descriptions.at(ResourceKey(info.resourceType, n)).text;
+        if (statements) {
+            out.zeros(cfg::kUplStatementSize - cfg::kUplStatementTextSize);
+            out.fixed(text::toWindows1252(text), cfg::kUplStatementTextSize);
+        } else if (info.unicode) {
+            out.utf16be(text, cfg::kDescUnits);
+        } else {
+            out.fixed(text::toWindows1252(text), cfg::kDescUnits);
+        }
+    }
+}
+
+std::filesystem::path temporaryBeside(const std::filesystem::path& target)
+{
+    static std::atomic<unsigned> serial{0};
+    static const unsigned seed = std::random_device{}();
+    std::filesystem::path temp = target;
+    temp.replace_filename("." + target.filename().string() + "." + std::to_string(seed) + "-"
+                          + std::to_string(serial++) + ".tmp");
+    return temp;
+}
+
+std::FILE* openExclusive(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"wbx");
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+// Flushes the file to the disk before it replaces the target.
+bool flushToDisk(std::FILE* file)
+{
+    if (std::fflush(file) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+}  // namespace
+
+std::string ConfigurationFileBytes(const CIntercom& icom)
+{
+    std::string bytes = cfg::BuildHeader();
+    CByteWriter out(bytes);
+    for (std::uint16_t type : cfg::kWriteOrder) {
+        const cfg::RecordInfo info = cfg::ClassifyRecord(type);
+        switch (info.kind) {
+        case cfg::RecordKind::Configuration:
+            writeConfiguration(out, icom);
+            break;
+        case cfg::RecordKind::Alphas:
+            writeAlphas(out, icom, type, info);
+            break;
+        case cfg::RecordKind::Descriptions:
+            writeDescriptions(out, icom, type, info);
+            break;
+        case cfg::RecordKind::Unknown:
+            break;
+        }
+    }
+    return bytes;
+}
+
+bool SaveConfigurationFile(const std::filesystem::path& path, const CIntercom& icom,
+                           std::u16string& error)
+{
+    namespace fs = std::filesystem;
+    if (path.empty()) {
+        error = cfgmsg::kNoFilename;
+        return false;
+    }
+    const std::string bytes = ConfigurationFileBytes(icom);
+    fs::path temp;
+    std::FILE* file = nullptr;
+    // A name taken by a concurrent save is never reused: each attempt draws a new one.
+    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+        temp = temporaryBeside(path);
+        file = openExclusive(temp);
+    }
+    if (!file) {
+        error = cfgmsg::Format(cfgmsg::kCannotCreate, PathText(path));
+        return false;
+    }
+    std::setvbuf(file, nullptr, _IONBF, 0);  // so that a short write shows where it happened
+    const bool headerWritten = std::fwrite(bytes.data(), 1, cfg::kHeaderSize, file) == cfg::kHeaderSize;
+    const std::size_t rest = bytes.size() - cfg::kHeaderSize;
+    const bool dataWritten = headerWritten
+        && std::fwrite(bytes.data() + cfg::kHeaderSize, 1, rest, file) == rest && flushToDisk(file);
+    const bool closed = std::fclose(file) == 0;
+    std::error_code ec;
+    if (!headerWritten || !dataWritten || !closed) {
+        fs::remove(temp, ec);
+        error = headerWritten ? cfgmsg::kDataWriteError : cfgmsg::kHeaderWriteError;
+        return false;
+    }
+    fs::rename(temp, path, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        error = cfgmsg::Format(cfgmsg::kCannotCreate, PathText(path));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vexilor
