@@ -36,25 +36,30 @@ constexpr TableRow kTable[] = {
     {85, D, 17, false}, {87, D, 17, true},
 };
 
-using Field = std::uint16_t CIntercom::*;
-constexpr Field kWordFields[kConfigurationWords] = {
-    &CIntercom::sizeReportWord,       &CIntercom::sizeReportVersion,
-    &CIntercom::formatWord,           &CIntercom::keypanelCount,
-    &CIntercom::partyLineCount,       &CIntercom::ifbCount,
-    &CIntercom::specialListCount,     &CIntercom::gpiOutputCount,
-    &CIntercom::isoCount,             &CIntercom::uplResourceCount,
-    &CIntercom::groupCount,           &CIntercom::autoDialCount,
-    &CIntercom::assignmentGroupCount, &CIntercom::ifbSpecialListCount,
-    &CIntercom::spareCount1,          &CIntercom::gpiInputCount,
-    &CIntercom::spareCount2,          &CIntercom::uplStatementCount,
-    &CIntercom::dimTableCount,        &CIntercom::spareCount3,
-    nullptr, nullptr, nullptr, nullptr,  // 21 to 24
-    &CIntercom::frameCount,           &CIntercom::ioCardCount,
-    &CIntercom::panelCount,           &CIntercom::gpiCardCount,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 29 to 34
-    &CIntercom::alphaSize,            &CIntercom::optionFlags,
+struct Word {
+    std::uint16_t CIntercom::*field;
+    const char* name;
+};
+#define VEXILOR_WORD(f) {&CIntercom::f, #f}
+constexpr Word kWords[kConfigurationWords] = {
+    VEXILOR_WORD(sizeReportWord),       VEXILOR_WORD(sizeReportVersion),
+    VEXILOR_WORD(formatWord),           VEXILOR_WORD(keypanelCount),
+    VEXILOR_WORD(partyLineCount),       VEXILOR_WORD(ifbCount),
+    VEXILOR_WORD(specialListCount),     VEXILOR_WORD(gpiOutputCount),
+    VEXILOR_WORD(isoCount),             VEXILOR_WORD(uplResourceCount),
+    VEXILOR_WORD(groupCount),           VEXILOR_WORD(autoDialCount),
+    VEXILOR_WORD(assignmentGroupCount), VEXILOR_WORD(ifbSpecialListCount),
+    VEXILOR_WORD(spareCount1),          VEXILOR_WORD(gpiInputCount),
+    VEXILOR_WORD(spareCount2),          VEXILOR_WORD(uplStatementCount),
+    VEXILOR_WORD(dimTableCount),        VEXILOR_WORD(spareCount3),
+    {}, {}, {}, {},  // 21 to 24
+    VEXILOR_WORD(frameCount),           VEXILOR_WORD(ioCardCount),
+    VEXILOR_WORD(panelCount),           VEXILOR_WORD(gpiCardCount),
+    {}, {}, {}, {}, {}, {},  // 29 to 34
+    VEXILOR_WORD(alphaSize),            VEXILOR_WORD(optionFlags),
     // 37 to 64
 };
+#undef VEXILOR_WORD
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -78,7 +83,12 @@ const std::array<std::uint16_t, 56> kWriteOrder = {
 
 std::uint16_t CIntercom::*ConfigurationWordField(unsigned word)
 {
-    return word >= 1 && word <= kConfigurationWords ? kWordFields[word - 1] : nullptr;
+    return word >= 1 && word <= kConfigurationWords ? kWords[word - 1].field : nullptr;
+}
+
+const char* ConfigurationWordName(unsigned word)
+{
+    return word >= 1 && word <= kConfigurationWords ? kWords[word - 1].name : nullptr;
 }
 
 RecordInfo ClassifyRecord(std::uint16_t recordType)

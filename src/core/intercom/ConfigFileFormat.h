@@ -43,6 +43,8 @@ inline constexpr unsigned kMaxAlphaNumber = 999;
 // write nor read, is handled by the caller).
 inline constexpr unsigned kConfigurationWords = 64;
 std::uint16_t CIntercom::*ConfigurationWordField(unsigned word);
+// The name of that field ("keypanelCount"), or nullptr.
+const char* ConfigurationWordName(unsigned word);
 
 enum class RecordKind { Unknown, Configuration, Alphas, Descriptions };
 
