@@ -1,0 +1,270 @@
+#include "restrictions/RestrictionRecord.h"
+
+#include <utility>
+
+namespace vexilor {
+
+CRestrictionRecord::KeyRef CRestrictionRecord::storeKey(std::u16string_view key)
+{
+    KeyRef ref{static_cast<std::uint32_t>(keyText_.size()), static_cast<std::uint32_t>(key.size())};
+    keyText_.append(key);
+    return ref;
+}
+
+// Lookups are binary searches over keys kept in order; keys of a file usually arrive in order,
+// so insertion checks the end first.
+std::uint32_t CRestrictionRecord::findFeatureIndex(std::u16string_view key) const
+{
+    std::uint32_t lo = 0;
+    std::uint32_t hi = static_cast<std::uint32_t>(features_.size());
+    while (lo < hi) {
+        const std::uint32_t mid = lo + (hi - lo) / 2;
+        const int c = text(features_[mid].key).compare(key);
+        if (c == 0)
+            return mid;
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return kNone;
+}
+
+CRestrictionRecord::FeatureEntry& CRestrictionRecord::featureEntry(std::u16string_view key)
+{
+    if (features_.empty() || text(features_.back().key) < key) {
+        features_.push_back({storeKey(key), 0});
+        return features_.back();
+    }
+    std::uint32_t lo = 0;
+    std::uint32_t hi = static_cast<std::uint32_t>(features_.size());
+    while (lo < hi) {
+        const std::uint32_t mid = lo + (hi - lo) / 2;
+        const int c = text(features_[mid].key).compare(key);
+        if (c == 0)
+            return features_[mid];
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return *features_.insert(features_.begin() + lo, FeatureEntry{storeKey(key), 0});
+}
+
+void CRestrictionRecord::setFeature(std::u16string_view key, bool value)
+{
+    FeatureEntry& e = featureEntry(key);
+    e.flags = static_cast<std::uint8_t>((e.flags & ~kValue) | kHasValue | (value ? kValue : 0));
+}
+
+void CRestrictionRecord::setFeatureExplicit(std::u16string_view key, bool isExplicit)
+{
+    FeatureEntry& e = featureEntry(key);
+    e.flags = static_cast<std::uint8_t>((e.flags & ~kExplicit) | kHasExplicit
+                                        | (isExplicit ? kExplicit : 0));
+}
+
+void CRestrictionRecord::setExplicitFeature(std::u16string_view key, bool value)
+{
+    FeatureEntry& e = featureEntry(key);
+    e.flags = static_cast<std::uint8_t>(kHasValue | (value ? kValue : 0) | kHasExplicit | kExplicit);
+}
+
+std::optional<bool> CRestrictionRecord::findFeature(std::u16string_view key) const
+{
+    const std::uint32_t i = findFeatureIndex(key);
+    if (i == kNone || !(features_[i].flags & kHasValue))
+        return std::nullopt;
+    return (features_[i].flags & kValue) != 0;
+}
+
+std::optional<bool> CRestrictionRecord::findFeatureExplicit(std::u16string_view key) const
+{
+    const std::uint32_t i = findFeatureIndex(key);
+    if (i == kNone || !(features_[i].flags & kHasExplicit))
+        return std::nullopt;
+    return (features_[i].flags & kExplicit) != 0;
+}
+
+bool CRestrictionRecord::featureExplicit(std::u16string_view key) const
+{
+    return findFeatureExplicit(key).value_or(false);
+}
+
+bool CRestrictionRecord::featureValue(std::u16string_view key) const
+{
+    return findFeature(key).value_or(false);
+}
+
+std::uint32_t CRestrictionRecord::findResourceIndex(std::u16string_view key) const
+{
+    if (lastResource_ != kNone && text(resources_[lastResource_].key) == key)
+        return lastResource_;
+    std::uint32_t lo = 0;
+    std::uint32_t hi = static_cast<std::uint32_t>(resources_.size());
+    while (lo < hi) {
+        const std::uint32_t mid = lo + (hi - lo) / 2;
+        const int c = text(resources_[mid].key).compare(key);
+        if (c == 0) {
+            lastResource_ = mid;
+            return mid;
+        }
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return kNone;
+}
+
+CRestrictionRecord::ResourceEntry& CRestrictionRecord::resourceEntry(std::u16string_view key)
+{
+    const std::uint32_t found = findResourceIndex(key);
+    if (found != kNone)
+        return resources_[found];
+    std::uint32_t at = static_cast<std::uint32_t>(resources_.size());
+    if (!resources_.empty() && !(text(resources_.back().key) < key)) {
+        std::uint32_t lo = 0;
+        std::uint32_t hi = at;
+        while (lo < hi) {
+            const std::uint32_t mid = lo + (hi - lo) / 2;
+            if (text(resources_[mid].key) < key)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        at = lo;
+    }
+    ResourceEntry fresh;
+    fresh.key = storeKey(key);
+    resources_.insert(resources_.begin() + at, std::move(fresh));
+    lastResource_ = at;
+    return resources_[at];
+}
+
+void CRestrictionRecord::eraseResourceIfEmpty(std::uint32_t index)
+{
+    if (resources_[index].hasValues || resources_[index].hasMarks)
+        return;
+    resources_.erase(resources_.begin() + index);
+    lastResource_ = kNone;
+}
+
+void CRestrictionRecord::setResources(std::u16string_view key, CAccessSet set)
+{
+    ResourceEntry& e = resourceEntry(key);
+    e.values = std::move(set);
+    e.hasValues = true;
+}
+
+void CRestrictionRecord::addResources(std::u16string_view key, const CAccessSet& set)
+{
+    ResourceEntry& e = resourceEntry(key);
+    if (!e.hasValues) {
+        e.values = CAccessSet();
+        e.hasValues = true;
+    }
+    e.values.uniteWith(set);
+}
+
+void CRestrictionRecord::removeResources(std::u16string_view key, const CAccessSet& set)
+{
+    const std::uint32_t i = findResourceIndex(key);
+    if (i == kNone || !resources_[i].hasValues)
+        return;
+    resources_[i].values.subtract(set);
+}
+
+void CRestrictionRecord::setResource(std::u16string_view key, std::uint32_t n, bool value)
+{
+    ResourceEntry& e = resourceEntry(key);
+    if (!e.hasValues) {
+        e.values = CAccessSet();
+        e.hasValues = true;
+    }
+    e.values.set(n, value);
+}
+
+bool CRestrictionRecord::resourceValue(std::u16string_view key, std::uint32_t n) const
+{
+    const CAccessSet* s = findResources(key);
+    return s && s->value(n);
+}
+
+const CAccessSet* CRestrictionRecord::findResources(std::u16string_view key) const
+{
+    const std::uint32_t i = findResourceIndex(key);
+    return i != kNone && resources_[i].hasValues ? &resources_[i].values : nullptr;
+}
+
+void CRestrictionRecord::markAllExplicit(std::u16string_view key)
+{
+    ResourceEntry& e = resourceEntry(key);
+    if (!e.hasMarks) {
+        e.marks = CAccessSet();
+        e.hasMarks = true;
+    }
+    e.marks.setAll();
+}
+
+void CRestrictionRecord::markExplicit(std::u16string_view key, const CAccessSet& set)
+{
+    ResourceEntry& e = resourceEntry(key);
+    if (!e.hasMarks) {
+        e.marks = CAccessSet();
+        e.hasMarks = true;
+    }
+    e.marks.uniteWith(set);
+}
+
+void CRestrictionRecord::markInherited(std::u16string_view key, const CAccessSet& set)
+{
+    ResourceEntry& e = resourceEntry(key);
+    if (!e.hasMarks) {
+        e.marks = CAccessSet();
+        e.hasMarks = true;
+    }
+    e.marks.subtract(set);
+}
+
+void CRestrictionRecord::setResourceExplicit(std::u16string_view key, std::uint32_t n,
+                                             bool isExplicit)
+{
+    ResourceEntry& e = resourceEntry(key);
+    if (!e.hasMarks) {
+        e.marks = CAccessSet();
+        e.hasMarks = true;
+    }
+    e.marks.set(n, isExplicit);
+}
+
+void CRestrictionRecord::setResourceMarks(std::u16string_view key, CAccessSet marks)
+{
+    ResourceEntry& e = resourceEntry(key);
+    e.marks = std::move(marks);
+    e.hasMarks = true;
+}
+
+void CRestrictionRecord::dropExplicit(std::u16string_view key)
+{
+    const std::uint32_t i = findResourceIndex(key);
+    if (i == kNone)
+        return;
+    resources_[i].hasMarks = false;
+    resources_[i].marks = CAccessSet();
+    eraseResourceIfEmpty(i);
+}
+
+bool CRestrictionRecord::resourceExplicit(std::u16string_view key, std::uint32_t n) const
+{
+    const CAccessSet* s = findResourceExplicit(key);
+    return s && s->value(n);
+}
+
+const CAccessSet* CRestrictionRecord::findResourceExplicit(std::u16string_view key) const
+{
+    const std::uint32_t i = findResourceIndex(key);
+    return i != kNone && resources_[i].hasMarks ? &resources_[i].marks : nullptr;
+}
+
+}  // namespace vexilor

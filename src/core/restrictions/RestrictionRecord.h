@@ -1,0 +1,146 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "restrictions/AccessSet.h"
+
+namespace vexilor {
+
+// The own settings of one studio, class or user, as four maps keyed by text:
+// - features: key -> value (true = allowed); feature keys, menu-item keys and any other key read
+//   from a file;
+// - featureExplicit: key -> whether the feature is set in this record rather than inherited;
+// - resources: resource key -> the values of its resources;
+// - resourceExplicit: resource key -> which of its resources are set explicitly.
+// A key missing from a map reads as false (not explicit, not allowed). Every map iterates in
+// ordinal order of its keys (UTF-16 code units compared as unsigned numbers).
+//
+// Records are plain values: copy them, compare them through their maps. Pointers and references
+// returned by the find functions stay valid until the record changes.
+class CRestrictionRecord {
+public:
+    bool empty() const { return features_.empty() && resources_.empty(); }
+
+    // Features and menu items.
+    void setFeature(std::u16string_view key, bool value);
+    void setFeatureExplicit(std::u16string_view key, bool isExplicit);
+    // features[key] = value and featureExplicit[key] = true, as a feature line of a file does.
+    void setExplicitFeature(std::u16string_view key, bool value);
+    bool featureExplicit(std::u16string_view key) const;
+    bool featureValue(std::u16string_view key) const;
+    // The map entries themselves; nullopt when the key is missing from that map.
+    std::optional<bool> findFeature(std::u16string_view key) const;
+    std::optional<bool> findFeatureExplicit(std::u16string_view key) const;
+    // f(std::u16string_view key, bool value) for every entry of features, in key order.
+    template <class F>
+    void forEachFeature(F&& f) const;
+    // f(std::u16string_view key, bool isExplicit) for every entry of featureExplicit, in key order.
+    template <class F>
+    void forEachFeatureExplicit(F&& f) const;
+
+    // Resource values.
+    void setResources(std::u16string_view key, CAccessSet set);
+    // resources[key] = union(old or an empty set, set).
+    void addResources(std::u16string_view key, const CAccessSet& set);
+    // resources[key] = difference(old, set); nothing when the key has no set.
+    void removeResources(std::u16string_view key, const CAccessSet& set);
+    void setResource(std::u16string_view key, std::uint32_t n, bool value);
+    bool resourceValue(std::u16string_view key, std::uint32_t n) const;
+    const CAccessSet* findResources(std::u16string_view key) const;
+    // f(std::u16string_view key, const CAccessSet& values) for every entry of resources, in key order.
+    template <class F>
+    void forEachResources(F&& f) const;
+
+    // Explicit marks of resources.
+    // Every resource of the key explicit (setAll on the marks, creating them when missing).
+    void markAllExplicit(std::u16string_view key);
+    // marks = union(old or empty, set).
+    void markExplicit(std::u16string_view key, const CAccessSet& set);
+    // marks = difference(old or empty, set).
+    void markInherited(std::u16string_view key, const CAccessSet& set);
+    void setResourceExplicit(std::u16string_view key, std::uint32_t n, bool isExplicit);
+    // Replaces the marks of the key as a whole.
+    void setResourceMarks(std::u16string_view key, CAccessSet marks);
+    void dropExplicit(std::u16string_view key);
+    bool resourceExplicit(std::u16string_view key, std::uint32_t n) const;
+    const CAccessSet* findResourceExplicit(std::u16string_view key) const;
+    // f(std::u16string_view key, const CAccessSet& marks) for every entry of resourceExplicit.
+    template <class F>
+    void forEachResourceExplicit(F&& f) const;
+
+    // Replaces the four maps by those of other.
+    void assignMaps(const CRestrictionRecord& other) { *this = other; }
+
+private:
+    // A key's text lives in keyText_; records copy as a whole, so offsets stay valid in copies.
+    struct KeyRef {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+    };
+    enum : std::uint8_t { kHasValue = 1, kValue = 2, kHasExplicit = 4, kExplicit = 8 };
+    struct FeatureEntry {
+        KeyRef key;
+        std::uint8_t flags = 0;
+    };
+    struct ResourceEntry {
+        KeyRef key;
+        bool hasValues = false;
+        bool hasMarks = false;
+        CAccessSet values;
+        CAccessSet marks;
+    };
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+    std::u16string_view text(KeyRef key) const { return {keyText_.data() + key.offset, key.length}; }
+    KeyRef storeKey(std::u16string_view key);
+    std::uint32_t findFeatureIndex(std::u16string_view key) const;
+    FeatureEntry& featureEntry(std::u16string_view key);
+    std::uint32_t findResourceIndex(std::u16string_view key) const;
+    ResourceEntry& resourceEntry(std::u16string_view key);
+    void eraseResourceIfEmpty(std::uint32_t index);
+
+    std::vector<FeatureEntry> features_;
+    std::vector<ResourceEntry> resources_;
+    std::u16string keyText_;
+    // The one-entry lookup cache: index of the resource key looked up last. Entries move only
+    // when a key is inserted or erased, and those clear it.
+    mutable std::uint32_t lastResource_ = kNone;
+};
+
+template <class F>
+void CRestrictionRecord::forEachFeature(F&& f) const
+{
+    for (const FeatureEntry& e : features_)
+        if (e.flags & kHasValue)
+            f(text(e.key), (e.flags & kValue) != 0);
+}
+
+template <class F>
+void CRestrictionRecord::forEachFeatureExplicit(F&& f) const
+{
+    for (const FeatureEntry& e : features_)
+        if (e.flags & kHasExplicit)
+            f(text(e.key), (e.flags & kExplicit) != 0);
+}
+
+template <class F>
+void CRestrictionRecord::forEachResources(F&& f) const
+{
+    for (const ResourceEntry& e : resources_)
+        if (e.hasValues)
+            f(text(e.key), e.values);
+}
+
+template <class F>
+void CRestrictionRecord::forEachResourceExplicit(F&& f) const
+{
+    for (const ResourceEntry& e : resources_)
+        if (e.hasMarks)
+            f(text(e.key), e.marks);
+}
+
+}  // namespace vexilor
