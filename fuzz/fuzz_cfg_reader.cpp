@@ -33,7 +33,9 @@ Map written(const Map& map, const CIntercom& icom, unsigned limit)
         const unsigned number = ResourceKeyNumber(key);
         const bool typeWritten = limit != 0 ? restype::HasAlphas(type)
                                             : type != 14 && type != 16 && type <= 17;
-        if (typeWritten && number >= 1 && number <= icom.Count(type) && (limit == 0 || number <= limit))
+        const bool numberWritten = number >= 1 && number <= icom.Count(type)
+            && (limit == 0 || number <= limit);
+        if (typeWritten && numberWritten)
             out.emplace(key, value);
     }
     return out;

@@ -44,7 +44,8 @@ std::string configurationWithCapabilities(unsigned count, std::initializer_list<
 TEST(CfgCli, NewWritesTheDefaultConfigurationThatDumpShows)
 {
     TempDir dir;
-    const ToolResult made = runTool(kCli, {"cfg", "new", " ab ", "--main", "10.0.0.1", "-o", dir.file("AB.cfg")});
+    const ToolResult made
+        = runTool(kCli, {"cfg", "new", " ab ", "--main", "10.0.0.1", "-o", dir.file("AB.cfg")});
     ASSERT_EQ(made.exitCode, 0) << made.err;
     EXPECT_EQ(readWholeFile(dir.file("AB.cfg")).size(), 256u + 546u);
 
@@ -59,14 +60,20 @@ TEST(CfgCli, NewWritesTheDefaultConfigurationThatDumpShows)
     EXPECT_EQ(json["partnerAddress"], "0.0.0.0");
     EXPECT_EQ(json["partnerActive"], false);
     EXPECT_EQ(json["capabilities"]["count"], 133);
-    EXPECT_EQ(json["capabilities"]["set"].get<std::string>().substr(0, 21), "0-3,5-11,13-19,21-32,");
+    EXPECT_EQ(json["capabilities"]["set"].get<std::string>().substr(0, 21),
+              "0-3,5-11,13-19,21-32,");
     EXPECT_TRUE(json["alphas"].empty());
-    EXPECT_EQ(json["messages"], nlohmann::json::array({"Warning: This file contains no alphas.",
-                                                      "Warning: This file contains no descriptions."}));
+    EXPECT_EQ(json["messages"],
+              nlohmann::json::array({"Warning: This file contains no alphas.",
+                                     "Warning: This file contains no descriptions."}));
 
-    ASSERT_EQ(runTool(kCli, {"cfg", "new", "AB", "--main", "10.0.0.3", "--partner", "10.0.0.4", "-o",
-                             dir.file("AB.cfg")}).exitCode, 0);
-    const auto replaced = nlohmann::json::parse(runTool(kCli, {"cfg", "dump", dir.file("AB.cfg")}).out);
+    ASSERT_EQ(runTool(kCli,
+                      {"cfg", "new", "AB", "--main", "10.0.0.3", "--partner", "10.0.0.4", "-o",
+                       dir.file("AB.cfg")})
+                  .exitCode,
+              0);
+    const auto replaced
+        = nlohmann::json::parse(runTool(kCli, {"cfg", "dump", dir.file("AB.cfg")}).out);
     EXPECT_EQ(replaced["mainAddress"], "10.0.0.3");
     EXPECT_EQ(replaced["partnerAddress"], "10.0.0.4");
 }
@@ -78,11 +85,16 @@ TEST(CfgCli, DumpShowsAlphasDescriptionsAndWarnings)
     EXPECT_NE(dump.out.find("\"0:2\": \"Director \xC3\xA9" "cran\\u0000"), std::string::npos)
         << "zero characters are escaped: " << dump.out;
     const auto json = nlohmann::json::parse(dump.out);
-    EXPECT_EQ(json["alphas"]["0:2"], nlohmann::json::array({"DIR ", "DIRECT", "DIRECTOR", "N0000000"}));
+    EXPECT_EQ(json["alphas"]["0:2"],
+              nlohmann::json::array({"DIR ", "DIRECT", "DIRECTOR", "N0000000"}));
     EXPECT_EQ(json["alphas"]["1:4"][0], "PL4 ");
-    EXPECT_EQ(json["descriptions"]["0:2"].get<std::string>(), std::string("Director \xC3\xA9" "cran") + std::string(10, '\0'));
+    EXPECT_EQ(json["descriptions"]["0:2"].get<std::string>(),
+              std::string("Director \xC3\xA9"
+                          "cran")
+                  + std::string(10, '\0'));
     EXPECT_EQ(json["keypanelCount"], 24);
-    EXPECT_EQ(json["messages"][0], "Warning: This file is a partial setup file and may not contain complete alphas.");
+    EXPECT_EQ(json["messages"][0],
+              "Warning: This file is a partial setup file and may not contain complete alphas.");
 }
 
 TEST(CfgCli, CapabilitiesAreListedAsRanges)
@@ -125,15 +137,25 @@ TEST(CfgCli, ReportsUnreadableFilesAndBadUsage)
         std::string message;
     };
     const Case cases[] = {
-        {{"cfg", "dump", dir.file("NONE.cfg")}, 1, "File '" + dir.file("NONE.cfg") + "' not found."},
-        {{"cfg", "dump", dir.file("TEXT.cfg")}, 1, dir.file("TEXT.cfg") + " is not the correct file type."},
+        {{"cfg", "dump", dir.file("NONE.cfg")},
+         1,
+         "File '" + dir.file("NONE.cfg") + "' not found."},
+        {{"cfg", "dump", dir.file("TEXT.cfg")},
+         1,
+         dir.file("TEXT.cfg") + " is not the correct file type."},
         {{"cfg", "dump", dir.file("BAD.cfg")}, 1, "This file contains errors or is corrupted."},
-        {{"cfg", "new", "AB", "--main", "1.2.3.4", "-o", dir.file("no/dir/AB.cfg")}, 1,
+        {{"cfg", "new", "AB", "--main", "1.2.3.4", "-o", dir.file("no/dir/AB.cfg")},
+         1,
          "Could not open/create file '" + dir.file("no/dir/AB.cfg") + "' for writing."},
-        {{"cfg", "new", "A:B", "--main", "1.2.3.4", "-o", dir.file("X.cfg")}, 2,
+        {{"cfg", "new", "A:B", "--main", "1.2.3.4", "-o", dir.file("X.cfg")},
+         2,
          "cannot contain any of the following characters"},
-        {{"cfg", "new", "ABCDE", "--main", "1.2.3.4", "-o", dir.file("X.cfg")}, 2, "1 to 4 characters"},
-        {{"cfg", "new", "   ", "--main", "1.2.3.4", "-o", dir.file("X.cfg")}, 2, "1 to 4 characters"},
+        {{"cfg", "new", "ABCDE", "--main", "1.2.3.4", "-o", dir.file("X.cfg")},
+         2,
+         "1 to 4 characters"},
+        {{"cfg", "new", "   ", "--main", "1.2.3.4", "-o", dir.file("X.cfg")},
+         2,
+         "1 to 4 characters"},
         {{"cfg", "new", "AB", "-o", dir.file("X.cfg")}, 2, "--main"},
         {{"cfg", "dump"}, 2, "FILE"},
         {{"cfg"}, 2, ""},

@@ -167,15 +167,19 @@ private:
         std::uint16_t active = 0;
         if (!in_.readBytes(3 * cfg::kAddressTextSize, texts) || !word(active))
             return false;
-        icom_.infoText = cText(texts.subspan(0, cfg::kAddressTextSize));
-        icom_.mainAddress = cText(texts.subspan(cfg::kAddressTextSize, cfg::kAddressTextSize));
-        icom_.partnerAddress = cText(texts.subspan(2 * cfg::kAddressTextSize, cfg::kAddressTextSize));
+        const auto textField = [&](std::size_t i) {
+            return cText(texts.subspan(i * cfg::kAddressTextSize, cfg::kAddressTextSize));
+        };
+        icom_.infoText = textField(0);
+        icom_.mainAddress = textField(1);
+        icom_.partnerAddress = textField(2);
         icom_.partnerActive = active != 0;
 
         // Longer elements written by other programs carry one more value and two lists of the
         // first list's length; whatever follows up to the element size is ignored too.
-        std::uint64_t consumed = 128 + 2 * std::uint64_t{listLength} + 2 + 2 * std::uint64_t{secondLength}
-            + 2 + capabilityBytes.size() + 3 * cfg::kAddressTextSize + 2;
+        std::uint64_t consumed = 128 + 2 * std::uint64_t{listLength} + 2
+            + 2 * std::uint64_t{secondLength} + 2 + capabilityBytes.size()
+            + 3 * cfg::kAddressTextSize + 2;
         std::uint16_t ignored = 0;
         if (consumed < elementSize) {
             if (!word(ignored))
@@ -276,7 +280,8 @@ std::u16string PathText(const std::filesystem::path& path)
 #endif
 }
 
-std::filesystem::path ConfigurationFilePath(const std::filesystem::path& dir, std::u16string_view name)
+std::filesystem::path ConfigurationFilePath(const std::filesystem::path& dir,
+                                            std::u16string_view name)
 {
     std::u16string file(name);
     file += u".cfg";

@@ -215,7 +215,8 @@ bool SaveConfigurationFile(const std::filesystem::path& path, const CIntercom& i
         return false;
     }
     std::setvbuf(file, nullptr, _IONBF, 0);  // so that a short write shows where it happened
-    const bool headerWritten = std::fwrite(bytes.data(), 1, cfg::kHeaderSize, file) == cfg::kHeaderSize;
+    const bool headerWritten
+        = std::fwrite(bytes.data(), 1, cfg::kHeaderSize, file) == cfg::kHeaderSize;
     const std::size_t rest = bytes.size() - cfg::kHeaderSize;
     const bool dataWritten = headerWritten
         && std::fwrite(bytes.data() + cfg::kHeaderSize, 1, rest, file) == rest && flushToDisk(file);

@@ -16,7 +16,8 @@ namespace vexilor {
 // name: callers set CIntercom::name themselves.
 
 // The file of the intercom named name in directory dir: dir / (name + ".cfg").
-std::filesystem::path ConfigurationFilePath(const std::filesystem::path& dir, std::u16string_view name);
+std::filesystem::path ConfigurationFilePath(const std::filesystem::path& dir,
+                                            std::u16string_view name);
 
 // Loads the file into icom. Alphas, descriptions and messages are emptied first; the other fields
 // keep their values until the file replaces them. On return icom.messages holds the errors and

@@ -21,17 +21,21 @@ using Json = nlohmann::ordered_json;
 std::string bitRanges(const CBitArray& bits)
 {
     std::string out;
-    std::int64_t i = bits.nextSet(0);
-    while (i >= 0) {
-        std::int64_t last = i;
-        while (last + 1 < std::int64_t{bits.count()} && bits.test(static_cast<std::uint32_t>(last + 1)))
+    std::uint32_t i = 0;
+    while (i < bits.count()) {
+        if (!bits.test(i)) {
+            ++i;
+            continue;
+        }
+        std::uint32_t last = i;
+        while (last + 1 < bits.count() && bits.test(last + 1))
             ++last;
         if (!out.empty())
             out += ',';
         out += std::to_string(i);
         if (last > i)
             out += '-' + std::to_string(last);
-        i = last + 1 < std::int64_t{bits.count()} ? bits.nextSet(static_cast<std::uint32_t>(last + 1)) : -1;
+        i = last + 1;
     }
     return out;
 }
@@ -66,9 +70,9 @@ Json dumpJson(const CIntercom& icom)
                            {"set", bitRanges(icom.capabilities)}};
     Json alphas = Json::object();
     for (const auto& [key, alpha] : icom.alphas) {
-        alphas[keyText(key)] = {text::toUtf8(alpha.alpha4.view()), text::toUtf8(alpha.alpha6.view()),
-                                text::toUtf8(alpha.alpha8.view()),
-                                text::toUtf8(alpha.alphaUnicode.view())};
+        alphas[keyText(key)] = {
+            text::toUtf8(alpha.alpha4.view()), text::toUtf8(alpha.alpha6.view()),
+            text::toUtf8(alpha.alpha8.view()), text::toUtf8(alpha.alphaUnicode.view())};
     }
     out["alphas"] = std::move(alphas);
     Json descriptions = Json::object();

@@ -112,11 +112,14 @@ TEST(ConfigurationFileRead, DamagedRecordsMakeTheFileCorrupt)
     };
     const Case cases[] = {
         {"wrong marker", [](CfgBytes& b) { b.record(18, 8, 45, {}, 0x58585859); }},
-        {"bitmap cut short", [](CfgBytes& b) { b.raw(std::string("XXXX\0\x12\0\x10\0\x2D\x01", 11)); }},
+        {"bitmap cut short",
+         [](CfgBytes& b) { b.raw(std::string("XXXX\0\x12\0\x10\0\x2D\x01", 11)); }},
         {"64 KB bitmap past the end",
          [](CfgBytes& b) { b.raw(std::string("XXXX\0\x12\xFF\xFF\0\x2D", 10)).zeros(100); }},
         {"configuration with two elements",
-         [](CfgBytes& b) { b.record(84, 8, 535, {0, 1}).configElement({}).configElement({}); }},
+         [](CfgBytes& b) {
+             b.record(84, 8, 535, {0, 1}).configElement({}).configElement({});
+         }},
         {"configuration without element", [](CfgBytes& b) { b.record(84, 8, 535, {}); }},
         {"configuration cut short", [](CfgBytes& b) { b.record(84, 1, 535, {0}).zeros(300); }},
         {"configuration list past the end",
@@ -127,16 +130,28 @@ TEST(ConfigurationFileRead, DamagedRecordsMakeTheFileCorrupt)
          }},
         {"configuration trailer past the end",
          [](CfgBytes& b) { b.record(84, 1, 600, {0}).configElement({}).zeros(10); }},
-        {"alpha number 000", [](CfgBytes& b) { b.record(18, 8, 45, {0}).alpha8("000", "A", "B", "C"); }},
-        {"alpha number abc", [](CfgBytes& b) { b.record(18, 8, 45, {0}).alpha8("abc", "A", "B", "C"); }},
-        {"alpha number blank", [](CfgBytes& b) { b.record(47, 8, 52, {0}).alphaUnicode("   ", u"A", false); }},
-        {"alpha element cut short", [](CfgBytes& b) { b.record(18, 8, 45, {0}).raw("001ABCD").zeros(30); }},
-        {"Unicode alpha cut short", [](CfgBytes& b) { b.record(47, 8, 52, {0}).raw("001").zeros(48); }},
-        {"description cut short", [](CfgBytes& b) { b.record(23, 8, 24, {0, 1}).text("first", 24).zeros(23); }},
+        {"alpha number 000",
+         [](CfgBytes& b) { b.record(18, 8, 45, {0}).alpha8("000", "A", "B", "C"); }},
+        {"alpha number abc",
+         [](CfgBytes& b) { b.record(18, 8, 45, {0}).alpha8("abc", "A", "B", "C"); }},
+        {"alpha number blank",
+         [](CfgBytes& b) { b.record(47, 8, 52, {0}).alphaUnicode("   ", u"A", false); }},
+        {"alpha element cut short",
+         [](CfgBytes& b) { b.record(18, 8, 45, {0}).raw("001ABCD").zeros(30); }},
+        {"Unicode alpha cut short",
+         [](CfgBytes& b) { b.record(47, 8, 52, {0}).raw("001").zeros(48); }},
+        {"description cut short",
+         [](CfgBytes& b) {
+             b.record(23, 8, 24, {0, 1}).text("first", 24).zeros(23);
+         }},
         {"Unicode description cut short", [](CfgBytes& b) { b.record(58, 8, 48, {2}).zeros(47); }},
         {"statement text cut short", [](CfgBytes& b) { b.record(34, 8, 64, {0}).zeros(40); }},
-        {"statement cut inside its leading bytes", [](CfgBytes& b) { b.record(34, 8, 64, {0}).zeros(20); }},
-        {"unknown record's elements past the end", [](CfgBytes& b) { b.record(16, 8, 10, {1, 5}).zeros(19); }},
+        {"statement cut inside its leading bytes",
+         [](CfgBytes& b) { b.record(34, 8, 64, {0}).zeros(20); }},
+        {"unknown record's elements past the end",
+         [](CfgBytes& b) {
+             b.record(16, 8, 10, {1, 5}).zeros(19);
+         }},
     };
     for (const Case& c : cases) {
         CfgBytes bytes = CfgBytes::header();
@@ -254,7 +269,8 @@ TEST(ConfigurationFileRead, ConfigurationRecordFillsEveryField)
     EXPECT_EQ(icom.capabilities.count(), 100u);
     EXPECT_EQ(icom.capabilities.countSet(), 3u);
     EXPECT_TRUE(icom.HasCapability(99));
-    EXPECT_FALSE(icom.HasCapability(cap::NoAutoDial)) << "bits beyond C read as absent, no defaults";
+    EXPECT_FALSE(icom.HasCapability(cap::NoAutoDial))
+        << "bits beyond C read as absent, no defaults";
     EXPECT_EQ(icom.infoText, u"info \u20AC");
     EXPECT_EQ(icom.mainAddress, u"192.168.1.2");
     EXPECT_EQ(icom.partnerAddress, std::u16string(128, u'7'));
@@ -304,7 +320,8 @@ TEST(ConfigurationFileRead, TrailerStepsFollowTheListLength)
         {2, 2 + 4 + 2, 2}, {4, 2 + 2, 6}, {0, 3, 1},
     };
     for (const Case& c : cases) {
-        const std::uint16_t size = static_cast<std::uint16_t>(CfgBytes::configSize(8) + 2 * c.listLength + c.extra);
+        const std::uint16_t size
+            = static_cast<std::uint16_t>(CfgBytes::configSize(8) + 2 * c.listLength + c.extra);
         CfgBytes bytes = CfgBytes::header().record(84, 1, size, {0});
         for (unsigned w = 1; w <= 64; ++w)
             bytes.u16(w == 64 ? c.listLength : 0);
@@ -351,7 +368,9 @@ TEST(ConfigurationFileRead, AlphasNameTheirOwnNumbers)
 {
     CfgBytes bytes = CfgBytes::header().config(someConfig());
     // Bit 0 set, but the element names keypanel 12; bitmap positions are not compared.
-    bytes.record(18, 40, 45, {0, 1}).alpha8("012", "AB\0Z", "ABCDEF", "ABCDEFGH").alpha8("7  ", "X", "Y", "Z");
+    bytes.record(18, 40, 45, {0, 1})
+        .alpha8("012", "AB\0Z", "ABCDEF", "ABCDEFGH")
+        .alpha8("7  ", "X", "Y", "Z");
     bytes.record(12, 8, 45, {0}).alpha8(" 03", "PL3", "PL3", "PL3");
     bytes.record(13, 40, 45, {0}).alpha8("001", "in", "in", "in");
     CIntercom icom;
@@ -390,7 +409,8 @@ TEST(ConfigurationFileRead, EditTagSetsTheByteOrderOfUnicodeTexts)
     CAlpha swapped;
     swapped.SetAlpha(std::u16string(u"\u2D4E\u8765\0\0\0\0\0\0", 8), kAlphaSizeUnicode);
     EXPECT_EQ(plain.alphas[ResourceKey(0, 1)].alphaUnicode, swapped.alphaUnicode);
-    EXPECT_EQ(plain.descriptions[ResourceKey(0, 1)].text.substr(0, 8), u"\u5300\u7400\u7500\u6400\u6900\u6F00\u2000\uC400");
+    EXPECT_EQ(plain.descriptions[ResourceKey(0, 1)].text.substr(0, 8),
+              u"\u5300\u7400\u7500\u6400\u6900\u6F00\u2000\uC400");
 }
 
 TEST(ConfigurationFileRead, FileWrappersReportMissingFilesAndEmptyPaths)

@@ -103,8 +103,9 @@ TEST(ConfigurationFileWrite, HeaderCarriesProductVersionAndBuildDate)
 TEST(ConfigurationFileWrite, BuildDateTakesElevenCharacters)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"2011-03-29", "Mar 29 2011"}, {"2024-01-05", "Jan  5 2024"}, {"1999-12-31", "Dec 31 1999"},
-        {"2024-13-01", "2024-13-01 "}, {"today", "today      "}, {"Mar 29 2011 late", "Mar 29 2011"},
+        {"2011-03-29", "Mar 29 2011"}, {"2024-01-05", "Jan  5 2024"},
+        {"1999-12-31", "Dec 31 1999"}, {"2024-13-01", "2024-13-01 "},
+        {"today", "today      "},      {"Mar 29 2011 late", "Mar 29 2011"},
     };
     for (auto [in, out] : cases)
         EXPECT_EQ(cfg::HeaderBuildDate(in), out) << in;
@@ -118,8 +119,9 @@ TEST(ConfigurationFileWrite, DefaultConfigurationIsHeaderAndOneRecord)
     EXPECT_EQ(bytes.substr(256, 11), std::string("XXXX\0\x54\0\x01\x02\x17\x01", 11));
     const std::size_t element = 267;
     const std::pair<unsigned, std::uint16_t> words[] = {
-        {1, 0}, {3, 7}, {4, 136}, {5, 96}, {6, 64}, {8, 96}, {10, 120}, {11, 0}, {15, 10},
-        {18, 256}, {20, 4}, {21, 0}, {25, 1}, {26, 17}, {27, 15}, {28, 6}, {35, 4}, {36, 0}, {64, 0},
+        {1, 0},   {3, 7},   {4, 136},  {5, 96}, {6, 64}, {8, 96}, {10, 120},
+        {11, 0},  {15, 10}, {18, 256}, {20, 4}, {21, 0}, {25, 1}, {26, 17},
+        {27, 15}, {28, 6},  {35, 4},   {36, 0}, {64, 0},
     };
     for (auto [w, v] : words)
         EXPECT_EQ(beU16(bytes, element + 2 * (w - 1)), v) << "word " << w;
@@ -223,7 +225,8 @@ TEST(ConfigurationFileWrite, OnlyNumbersUpToTheCountAndBelowAThousandAreWritten)
     icom.keypanelCount = 1200;
     icom.partyLineCount = 10;
     for (unsigned n : {1u, 998u, 999u, 1000u, 1100u})
-        icom.alphas[ResourceKey(0, n)].SetAlpha(u"K" + std::u16string(1, char16_t(u'0' + n % 10)), kAlphaSize4);
+        icom.alphas[ResourceKey(0, n)].SetAlpha(u"K" + std::u16string(1, char16_t(u'0' + n % 10)),
+                                                kAlphaSize4);
     icom.alphas[ResourceKey(1, 11)] = CAlpha{};
     icom.descriptions[ResourceKey(0, 1100)].text = u"kept";
     icom.descriptions[ResourceKey(1, 11)].text = u"beyond the count";
@@ -232,7 +235,8 @@ TEST(ConfigurationFileWrite, OnlyNumbersUpToTheCountAndBelowAThousandAreWritten)
     const auto all = records(ConfigurationFileBytes(icom));
     EXPECT_EQ(find(all, 18)->bits, (std::vector<unsigned>{0, 997, 998}));
     EXPECT_EQ(find(all, 47)->bits, (std::vector<unsigned>{0, 997, 998}));
-    EXPECT_EQ(find(all, 23)->bits, std::vector<unsigned>{1099}) << "descriptions have no number field";
+    EXPECT_EQ(find(all, 23)->bits, std::vector<unsigned>{1099})
+        << "descriptions have no number field";
     EXPECT_EQ(find(all, 12), nullptr);
     EXPECT_EQ(find(all, 24), nullptr);
     EXPECT_EQ(find(all, 13), nullptr);
@@ -323,18 +327,22 @@ TEST(ConfigurationFileWrite, ShapesReadBackUnchanged)
                  for (unsigned n : {1u, 2u, 7u}) {
                      if (restype::HasAlphas(type)) {
                          CAlpha& a = c.alphas[ResourceKey(type, n)];
-                         a.SetAlpha(u"A" + std::u16string(1, char16_t(u'0' + type % 10)), kAlphaSize4);
+                         a.SetAlpha(u"A" + std::u16string(1, char16_t(u'0' + type % 10)),
+                                    kAlphaSize4);
                          a.SetAlpha(u"\u00C4lpha", kAlphaSize6);
                          a.SetAlpha(u"\u30C6\u30B9\u30C8", kAlphaSizeUnicode);
                      }
                      if ((restype::HasDescriptions(type) && type != 14 && type != 16)
                          || type == restype::kUplStatement)
-                         c.descriptions[ResourceKey(type, n)].text = u"Desc \u00FC " + std::u16string(1, char16_t(u'a' + type));
+                         c.descriptions[ResourceKey(type, n)].text
+                             = u"Desc \u00FC " + std::u16string(1, char16_t(u'a' + type));
                  }
              }
          }},
         {"description with zero characters inside",
-         [](CIntercom& c) { c.descriptions[ResourceKey(2, 3)].text = std::u16string(u"A\0B\0C", 5); }},
+         [](CIntercom& c) {
+             c.descriptions[ResourceKey(2, 3)].text = std::u16string(u"A\0B\0C", 5);
+         }},
         {"description of characters outside the code page",
          [](CIntercom& c) { c.descriptions[ResourceKey(4, 1)].text = u"\u4E2D\u6587 \u0416"; }},
     };
@@ -352,7 +360,8 @@ TEST(ConfigurationFileWrite, GeneratedConfigurationsReadBackUnchanged)
         return std::uniform_int_distribution<unsigned>(lo, hi)(rng);
     };
     const std::u16string eightBit = u"ABCXYZabcxyz0189 -#/\u00E9\u00DC\u20AC\u0160\u00FF";
-    const std::u16string wide = eightBit + u"\u4E2D\u6587\u30C6\u30B9\u0416\uFF21\uFF76\uFF9E\uFF61";
+    const std::u16string wide
+        = eightBit + u"\u4E2D\u6587\u30C6\u30B9\u0416\uFF21\uFF76\uFF9E\uFF61";
     const auto text = [&](const std::u16string& pool, unsigned length) {
         std::u16string out;
         for (unsigned i = 0; i < length; ++i)
@@ -364,7 +373,8 @@ TEST(ConfigurationFileWrite, GeneratedConfigurationsReadBackUnchanged)
         CIntercom icom;
         for (unsigned w = 1; w <= 36; ++w) {
             if (auto field = cfg::ConfigurationWordField(w))
-                icom.*field = static_cast<std::uint16_t>(pick(0, 3) == 0 ? pick(0, 0xFFFF) : pick(0, 1100));
+                icom.*field
+                    = static_cast<std::uint16_t>(pick(0, 3) == 0 ? pick(0, 0xFFFF) : pick(0, 1100));
         }
         if (pick(0, 1))
             icom.optionFlags |= kOptionInputAlphas;
@@ -391,7 +401,8 @@ TEST(ConfigurationFileWrite, GeneratedConfigurationsReadBackUnchanged)
                     a.SetAlpha(text(wide, pick(0, 10)), kAlphaSizeUnicode);
                 }
                 if (type == restype::kUplStatement)
-                    icom.descriptions[ResourceKey(type, n)].text = text(eightBit + u'\0', pick(0, 32));
+                    icom.descriptions[ResourceKey(type, n)].text
+                        = text(eightBit + u'\0', pick(0, 32));
                 else if (restype::HasDescriptions(type) && type != 14 && type != 16)
                     icom.descriptions[ResourceKey(type, n)].text = text(wide + u'\0', pick(0, 24));
             }
@@ -407,7 +418,8 @@ protected:
     void SetUp() override
     {
         dir_ = fs::temp_directory_path()
-            / ("vexilor-cfg-save-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            / ("vexilor-cfg-save-"
+               + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
