@@ -307,13 +307,21 @@ bool LoadConfigurationFile(CIntercom& icom, const std::filesystem::path& path)
         return false;
     }
     std::error_code ec;
-    std::string bytes;
     std::ifstream in;
     if (!std::filesystem::is_directory(path, ec))
         in.open(path, std::ios::binary);
-    if (in.is_open())
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.is_open() || in.bad()) {
+    if (!in.is_open()) {
+        icom.messages.push_back(cfgmsg::Format(cfgmsg::kFileNotFound, PathText(path)));
+        return false;
+    }
+    // The header first: something that is not a configuration file (a device, a huge unrelated
+    // file) is turned away without being read whole.
+    std::string bytes(cfg::kHeaderSize, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (cfg::ParseHeader(bytes))
+        bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
         icom.messages.push_back(cfgmsg::Format(cfgmsg::kFileNotFound, PathText(path)));
         return false;
     }

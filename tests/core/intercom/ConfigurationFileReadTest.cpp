@@ -436,6 +436,12 @@ TEST(ConfigurationFileRead, FileWrappersReportMissingFilesAndEmptyPaths)
     EXPECT_FALSE(LoadConfigurationFile(icom, bad));
     EXPECT_EQ(icom.messages, Messages{PathText(bad) + u" is not the correct file type."});
     std::filesystem::remove_all(dir);
+
+#ifdef __linux__
+    // An endless device is turned away by its header, not read whole.
+    EXPECT_FALSE(LoadConfigurationFile(icom, "/dev/zero"));
+    EXPECT_EQ(icom.messages, Messages{u"/dev/zero is not the correct file type."});
+#endif
 }
 
 TEST(ConfigurationFileRead, SetupFileFixtureFromDisk)
