@@ -2,14 +2,6 @@
 
 namespace vexilor::cfg {
 
-bool CByteReader::seek(std::size_t pos)
-{
-    if (pos > bytes_.size())
-        return false;
-    pos_ = pos;
-    return true;
-}
-
 bool CByteReader::skip(std::uint64_t n)
 {
     if (n > remaining())

@@ -18,7 +18,6 @@ public:
     std::size_t remaining() const { return bytes_.size() - pos_; }
     bool atEnd() const { return pos_ == bytes_.size(); }
 
-    bool seek(std::size_t pos);
     bool skip(std::uint64_t n);
     bool readU16(std::uint16_t& value);
     bool readU32(std::uint32_t& value);

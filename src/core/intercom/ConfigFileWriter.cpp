@@ -142,9 +142,11 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& target)
 {
     static std::atomic<unsigned> serial{0};
     static const unsigned seed = std::random_device{}();
+    std::filesystem::path name = ".";
+    name += target.filename();
+    name += "." + std::to_string(seed) + "-" + std::to_string(serial++) + ".tmp";
     std::filesystem::path temp = target;
-    temp.replace_filename("." + target.filename().string() + "." + std::to_string(seed) + "-"
-                          + std::to_string(serial++) + ".tmp");
+    temp.replace_filename(name);
     return temp;
 }
 
