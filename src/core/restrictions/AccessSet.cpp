@@ -72,6 +72,33 @@ std::uint8_t CAccessSet::valueByte(std::uint32_t i) const
     return static_cast<std::uint8_t>((s & v) | (~s & tail));
 }
 
+bool CAccessSet::isUniform(std::uint32_t first, std::uint32_t last, bool v) const
+{
+    if (first > last)
+        return true;
+    // Past the arrays every value is all.
+    const std::uint32_t len = length();
+    if (last >= len) {
+        if (all_ != v)
+            return false;
+        if (first >= len)
+            return true;
+        last = len - 1;
+    }
+    const std::uint8_t want = v ? 0xFF : 0x00;
+    std::uint32_t n = first;
+    for (; n <= last && (n & 7) != 0; ++n)
+        if (value(n) != v)
+            return false;
+    for (; n + 7 <= last; n += 8)
+        if (valueByte(n / 8) != want)
+            return false;
+    for (; n <= last; ++n)
+        if (value(n) != v)
+            return false;
+    return true;
+}
+
 void CAccessSet::growTo(std::uint32_t length)
 {
     specified_.grow(length);

@@ -29,6 +29,8 @@ public:
     // The values of resources 8 * i to 8 * i + 7 as the bits of one byte (resource 8 * i in bit
     // 0), whether specified or answered by all.
     std::uint8_t valueByte(std::uint32_t i) const;
+    // Every resource from first to last (inclusive) has value v; true when first > last.
+    bool isUniform(std::uint32_t first, std::uint32_t last, bool v) const;
 
     // Numbers above kMaxResourceNumber are ignored.
     void set(std::uint32_t n, bool v);

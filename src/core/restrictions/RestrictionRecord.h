@@ -42,6 +42,11 @@ public:
     template <class F>
     void forEachFeatureExplicit(F&& f) const;
 
+    // f(std::u16string_view key, std::optional<bool> value, std::optional<bool> isExplicit) for
+    // every key in either feature map, in key order.
+    template <class F>
+    void forEachFeatureEntry(F&& f) const;
+
     // Resource values.
     void setResources(std::u16string_view key, CAccessSet set);
     // resources[key] = union(old or an empty set, set).
@@ -71,6 +76,11 @@ public:
     // f(std::u16string_view key, const CAccessSet& marks) for every entry of resourceExplicit.
     template <class F>
     void forEachResourceExplicit(F&& f) const;
+
+    // f(std::u16string_view key, const CAccessSet* values, const CAccessSet* marks) for every key
+    // in either resource map, in key order; a pointer is null when its map lacks the key.
+    template <class F>
+    void forEachResourceEntry(F&& f) const;
 
     // Replaces the four maps by those of other.
     void assignMaps(const CRestrictionRecord& other) { *this = other; }
@@ -125,6 +135,26 @@ void CRestrictionRecord::forEachFeatureExplicit(F&& f) const
     for (const FeatureEntry& e : features_)
         if (e.flags & kHasExplicit)
             f(text(e.key), (e.flags & kExplicit) != 0);
+}
+
+template <class F>
+void CRestrictionRecord::forEachFeatureEntry(F&& f) const
+{
+    for (const FeatureEntry& e : features_) {
+        const std::optional<bool> value =
+            (e.flags & kHasValue) ? std::optional<bool>((e.flags & kValue) != 0) : std::nullopt;
+        const std::optional<bool> isExplicit = (e.flags & kHasExplicit)
+            ? std::optional<bool>((e.flags & kExplicit) != 0)
+            : std::nullopt;
+        f(text(e.key), value, isExplicit);
+    }
+}
+
+template <class F>
+void CRestrictionRecord::forEachResourceEntry(F&& f) const
+{
+    for (const ResourceEntry& e : resources_)
+        f(text(e.key), e.hasValues ? &e.values : nullptr, e.hasMarks ? &e.marks : nullptr);
 }
 
 template <class F>

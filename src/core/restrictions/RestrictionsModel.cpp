@@ -105,6 +105,12 @@ const CRestrictionRecord* CRestrictionsModel::findRecord(EntityKind kind,
     return find(records(kind), name);
 }
 
+CRestrictionRecord* CRestrictionsModel::editRecord(EntityKind kind, std::u16string_view name)
+{
+    RecordMap* map = recordMap(kind);
+    return map ? find(*map, name) : nullptr;
+}
+
 CRestrictionRecord CRestrictionsModel::getRecord(EntityKind kind, std::u16string_view name) const
 {
     const CRestrictionRecord* r = findRecord(kind, name);

@@ -84,6 +84,8 @@ public:
     CRestrictionRecord getRecord(EntityKind kind, std::u16string_view name) const;
     // The stored record without copying; null when there is none.
     const CRestrictionRecord* findRecord(EntityKind kind, std::u16string_view name) const;
+    // The stored record for changing in place; null when there is none.
+    CRestrictionRecord* editRecord(EntityKind kind, std::u16string_view name);
     // Inserts or replaces; other kinds are ignored.
     void putRecord(EntityKind kind, std::u16string_view name, CRestrictionRecord record);
     // All records of one kind in name order (an empty map for other kinds).

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace vexilor::ressyntax {
+
+// The reader takes a file in pieces of at most this many bytes, each up to and including a line
+// feed; a longer physical line becomes several lines.
+inline constexpr std::size_t kPieceBytes = 4095;
+
+// Character classes of restrictions files, shared by the reader and the writer so that what the
+// writer leaves unquoted is exactly what the reader takes for an identifier.
+
+// White space: the C0 blanks, the space, NEL, NBSP and the Unicode spaces.
+constexpr bool isBlank(char16_t c)
+{
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680
+        || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F
+        || c == 0x205F || c == 0x3000;
+}
+
+constexpr bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Letters of the file's code page: ASCII, the Latin-1 letters and Latin Extended-A and -B (which
+// hold the code page's other letters such as Š and Œ).
+constexpr bool isLetter(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == 0xAA || c == 0xB5
+        || c == 0xBA || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7)
+        || (c >= 0x100 && c <= 0x24F);
+}
+
+constexpr bool isIdentifierPart(char16_t c)
+{
+    return isLetter(c) || isDigit(c) || c == u'_' || c == u'.';
+}
+
+// What may follow an identifier, a number or a hex value (besides a blank or the line's end).
+constexpr bool isDelimiter(char16_t c)
+{
+    return c == u'"' || c == u'+' || c == u',' || c == u'-' || c == u'=' || c == u'[' || c == u']';
+}
+
+constexpr bool isIdentifier(std::u16string_view s)
+{
+    if (s.empty() || !isLetter(s[0]))
+        return false;
+    for (const char16_t c : s)
+        if (!isIdentifierPart(c))
+            return false;
+    return true;
+}
+
+// s equals keyword (upper-case ASCII) without regard to case.
+constexpr bool equalsKeyword(std::u16string_view s, std::u16string_view keyword)
+{
+    if (s.size() != keyword.size())
+        return false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = (s[i] >= u'a' && s[i] <= u'z') ? char16_t(s[i] - 32) : s[i];
+        if (c != keyword[i])
+            return false;
+    }
+    return true;
+}
+
+// A feature key that the reader takes back as written without quotes: an identifier that a
+// "studio" or "class" line would not claim first.
+constexpr bool isPlainFeatureKey(std::u16string_view key)
+{
+    return isIdentifier(key) && !equalsKeyword(key, u"STUDIO") && !equalsKeyword(key, u"CLASS");
+}
+
+}  // namespace vexilor::ressyntax

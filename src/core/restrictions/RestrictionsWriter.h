@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "restrictions/RestrictionsCrc.h"
+#include "restrictions/RestrictionsModel.h"
+
+namespace vexilor {
+
+// Writes a model as a restrictions file: header comments, the device line, every studio, class and
+// user with its links and explicit settings, an end-of-data comment and the CRC line. Text goes out
+// in Windows-1252 with CR LF line ends; the CRC covers everything before the CRC line with line
+// feeds only.
+class CRestrictionsWriter {
+public:
+    // Bytes are appended to out.
+    explicit CRestrictionsWriter(std::string& out) : out_(out) {}
+    virtual ~CRestrictionsWriter() = default;
+    CRestrictionsWriter(const CRestrictionsWriter&) = delete;
+    CRestrictionsWriter& operator=(const CRestrictionsWriter&) = delete;
+
+    // One formatted piece, taken as data: the CRC is updated with the low byte of each code unit
+    // as given, then each line feed goes out as CR LF and the rest in Windows-1252 (characters it
+    // cannot hold become '?').
+    virtual void writeText(std::u16string_view text);
+
+    // The whole file. False, writing nothing, when the model is not loaded; false when a studio
+    // reference has an operation other than set, add or remove (what was written before stays).
+    bool writeFile(const CRestrictionsModel& model);
+
+    // The printed value of the CRC so far.
+    std::uint16_t crc() const { return crc_.value(); }
+
+private:
+    using Runs = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+    void line(std::u16string_view a, std::u16string_view b = {}, std::u16string_view c = {},
+              std::u16string_view d = {});
+    bool writeStudioRefs(const std::vector<StudioRef>* refs);
+    void writeFeatures(const CRestrictionRecord& record);
+    void writeResources(const CRestrictionRecord& record, bool studio);
+    void writeResourceLines(std::u16string_view key, const CAccessSet& marks,
+                            const CAccessSet& values, bool studio);
+    void writeList(std::u16string_view key, std::u16string_view firstOp, std::u16string_view nextOp,
+                   const Runs& runs);
+
+    std::string& out_;
+    CRestrictionsCrc crc_;
+    std::u16string piece_;
+    Runs allowed_;
+    Runs denied_;
+    Runs inherit_;
+};
+
+// The bytes of the file for model, for the caller to write in one go (atomically); nullopt when
+// writeFile fails.
+std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model);
+
+}  // namespace vexilor
