@@ -1,4 +1,5 @@
 #include "Cli.h"
+#include "Ranges.h"
 
 #include "intercom/ConfigFileFormat.h"
 #include "intercom/ConfigurationFile.h"
@@ -16,29 +17,6 @@ namespace vexilor::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// The set bits as ascending numbers, runs written "a-b": "0-5,7,9-12".
-std::string bitRanges(const CBitArray& bits)
-{
-    std::string out;
-    std::uint32_t i = 0;
-    while (i < bits.count()) {
-        if (!bits.test(i)) {
-            ++i;
-            continue;
-        }
-        std::uint32_t last = i;
-        while (last + 1 < bits.count() && bits.test(last + 1))
-            ++last;
-        if (!out.empty())
-            out += ',';
-        out += std::to_string(i);
-        if (last > i)
-            out += '-' + std::to_string(last);
-        i = last + 1;
-    }
-    return out;
-}
 
 std::string keyText(std::uint32_t key)
 {
@@ -67,7 +45,7 @@ Json dumpJson(const CIntercom& icom)
     out["partnerAddress"] = text::toUtf8(icom.partnerAddress);
     out["partnerActive"] = icom.partnerActive;
     out["capabilities"] = {{"count", icom.capabilities.count()},
-                           {"set", bitRanges(icom.capabilities)}};
+                           {"set", rangeText(icom.capabilities)}};
     Json alphas = Json::object();
     for (const auto& [key, alpha] : icom.alphas) {
         alphas[keyText(key)] = {

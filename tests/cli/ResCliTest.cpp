@@ -1,0 +1,145 @@
+#include "RunTool.h"
+
+#include "intercom/ConfigurationFile.h"
+#include "intercom/Intercom.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+const std::string kCli = VEXILOR_CLI;
+const std::string kSample = std::string(VEXILOR_SOURCE_DIR) + "/res/samples/demo.res";
+
+// Lines joined with CR LF, as the files are on disk.
+std::string crlf(std::initializer_list<const char*> lines)
+{
+    std::string out;
+    for (const char* line : lines)
+        out += std::string(line) + "\r\n";
+    return out;
+}
+
+TEST(ResCli, CheckAcceptsAGoodFileAndReportsTheFirstErrorWithItsLine)
+{
+    TempDir dir;
+    writeWholeFile(dir.file("bad.res"),
+                   crlf({"[STUDIO \"A\"]", "KP.Edit = 1", "[CLASS \"C\"]", "studio+=\"Nowhere\""}));
+
+    const ToolResult good = runTool(kCli, {"res", "check", kSample});
+    EXPECT_EQ(good.exitCode, 0) << good.err;
+    EXPECT_TRUE(good.err.empty()) << good.err;
+
+    const ToolResult bad = runTool(kCli, {"res", "check", dir.file("bad.res")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("[4]:Studio not declared.\n"), std::string::npos) << bad.err;
+
+    const ToolResult missing = runTool(kCli, {"res", "check", dir.file("none.res")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_FALSE(missing.err.empty());
+}
+
+TEST(ResCli, CheckWarnsAboutAWrongCrcButStillSucceeds)
+{
+    TempDir dir;
+    std::string text = readWholeFile(kSample);
+    const std::size_t crc = text.rfind("[CRC ");
+    ASSERT_NE(crc, std::string::npos);
+    text = text.substr(0, crc) + "[CRC 1234]";
+    writeWholeFile(dir.file("wrong-crc.res"), text);
+
+    const ToolResult r = runTool(kCli, {"res", "check", dir.file("wrong-crc.res")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("warning"), std::string::npos);
+    EXPECT_NE(r.err.find("1234"), std::string::npos) << r.err;
+}
+
+TEST(ResCli, DumpGivesTheModelAsJsonInModelOrder)
+{
+    TempDir dir;
+    writeWholeFile(dir.file("m.res"),
+                   crlf({"[DEVICE \"IC\xC9\"]", "[STUDIO \"S\"]", "KP.Edit = 1-4,9",
+                         "[CLASS \"b\"]", "[CLASS \"B\"]", "studio-=\"S\"", "KP.Edit += 2",
+                         "Icom.Config = N", "[USER \"u\"]", "class=\"B\"", "studio+=\"S\""}));
+    const ToolResult r = runTool(kCli, {"res", "dump", dir.file("m.res")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto json = nlohmann::ordered_json::parse(r.out);
+
+    EXPECT_EQ(json["device"], "IC\xC3\x89") << "texts come out as UTF-8";
+    std::vector<std::string> classes;
+    for (const auto& [name, record] : json["classes"].items())
+        classes.push_back(name);
+    EXPECT_EQ(classes, (std::vector<std::string>{"B", "b"})) << "ordinal order: B before b";
+
+    const auto& studioSet = json["studios"]["S"]["resources"]["KP.Edit"];
+    EXPECT_EQ(studioSet["all"], false);
+    EXPECT_EQ(studioSet["specified"], "1-4,9");
+    EXPECT_EQ(studioSet["allowed"], "1-4,9");
+
+    const auto& cls = json["classes"]["B"];
+    EXPECT_EQ(cls["features"]["Icom.Config"], false);
+    EXPECT_EQ(cls["featureExplicit"]["Icom.Config"], true);
+    EXPECT_EQ(cls["resources"]["KP.Edit"]["allowed"], "2");
+    EXPECT_EQ(cls["resourceExplicit"]["KP.Edit"]["allowed"], "2");
+    EXPECT_EQ(json["classOfUser"]["u"], "B");
+    EXPECT_EQ(json["classStudioRefs"]["B"], nlohmann::json::parse(R"([["S", 2]])"));
+    EXPECT_EQ(json["userStudioRefs"]["u"], nlohmann::json::parse(R"([["S", 1]])"));
+}
+
+TEST(ResCli, FmtWritesTheCanonicalFileToStdoutOrAtomicallyToAFile)
+{
+    TempDir dir;
+    writeWholeFile(dir.file("in.res"),
+                   crlf({"// hand-written", "[STUDIO \"S\"]", "kp.edit = 1", "KP.Edit = 3-1"}));
+    const ToolResult toStdout = runTool(kCli, {"res", "fmt", dir.file("in.res")});
+    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
+    EXPECT_NE(toStdout.out.find("\r\n[STUDIO \"S\"]\r\nKP.Edit = 1-3\r\n"), std::string::npos)
+        << toStdout.out;
+    EXPECT_NE(toStdout.out.find("\r\nkp.edit = 1\r\n"), std::string::npos) << "keys keep their case";
+    EXPECT_EQ(toStdout.out.find("hand-written"), std::string::npos);
+
+    const ToolResult toFile = runTool(kCli, {"res", "fmt", dir.file("in.res"), "-o", dir.file("out.res")});
+    ASSERT_EQ(toFile.exitCode, 0) << toFile.err;
+    EXPECT_EQ(readWholeFile(dir.file("out.res")), toStdout.out);
+    const ToolResult again = runTool(kCli, {"res", "check", dir.file("out.res")});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_TRUE(again.err.empty()) << "a formatted file carries its right CRC: " << again.err;
+}
+
+TEST(ResCli, FmtCompactsForTheCountsOfTheGivenConfiguration)
+{
+    TempDir dir;
+    vexilor::CIntercom icom;
+    icom.keypanelCount = 4;
+    std::u16string error;
+    ASSERT_TRUE(vexilor::SaveConfigurationFile(dir.file("small.cfg"), icom, error));
+    writeWholeFile(dir.file("in.res"), crlf({"[CLASS \"C\"]", "KP.Edit = 1-4"}));
+
+    const ToolResult byDefault = runTool(kCli, {"res", "fmt", dir.file("in.res")});
+    EXPECT_NE(byDefault.out.find("KP.Edit = 1-4\r\n"), std::string::npos) << byDefault.out;
+    const ToolResult small = runTool(kCli, {"res", "fmt", dir.file("in.res"), "--cfg", dir.file("small.cfg")});
+    ASSERT_EQ(small.exitCode, 0) << small.err;
+    EXPECT_NE(small.out.find("KP.Edit = *\r\n"), std::string::npos) << small.out;
+}
+
+TEST(ResCli, FailuresAndUsageErrorsHaveTheirExitCodes)
+{
+    TempDir dir;
+    writeWholeFile(dir.file("ok.res"), crlf({"[USER \"u\"]"}));
+    writeWholeFile(dir.file("junk.cfg"), "not a configuration file");
+    struct Case { std::vector<std::string> args; int exitCode; };
+    const Case cases[] = {
+        {{"res", "fmt", dir.file("ok.res"), "-o", dir.file("no/such/dir/out.res")}, 1},
+        {{"res", "fmt", dir.file("ok.res"), "--cfg", dir.file("junk.cfg")}, 1},
+        {{"res", "dump", dir.file("missing.res")}, 1},
+        {{"res"}, 2},
+        {{"res", "check"}, 2},
+        {{"res", "fmt", dir.file("ok.res"), "--bogus"}, 2},
+    };
+    for (const Case& c : cases) {
+        const ToolResult r = runTool(kCli, c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[1] << " " << c.args.back() << ": " << r.err;
+    }
+}
+
+}  // namespace
