@@ -66,20 +66,21 @@ void CBitArray::clear(std::uint32_t i)
 
 void CBitArray::setRange(std::uint32_t start, std::uint32_t n)
 {
-    if (!bytes_ || start >= count_)
+    if (!bytes_ || start >= count_ || n == 0)
         return;
     const std::uint32_t end = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(std::uint64_t(start) + n, count_));
-    std::uint32_t i = start;
-    for (; i < end && (i & 7) != 0; ++i)
-        set(i);
-    if (i + 8 <= end) {
-        const std::uint32_t whole = (end - i) / 8;
-        std::memset(bytes_.get() + i / 8, 0xFF, whole);
-        i += whole * 8;
+        std::min<std::uint64_t>(std::uint64_t(start) + n, count_));  // exclusive
+    const std::uint32_t first = start >> 3, last = (end - 1) >> 3;
+    const auto maskFrom = [](std::uint32_t bit) { return static_cast<std::uint8_t>(0xFFu << bit); };
+    const auto maskTo = [](std::uint32_t bit) { return static_cast<std::uint8_t>(0xFFu >> (7 - bit)); };
+    if (first == last) {
+        bytes_[first] |= static_cast<std::uint8_t>(maskFrom(start & 7) & maskTo((end - 1) & 7));
+        return;
     }
-    for (; i < end; ++i)
-        set(i);
+    bytes_[first] |= maskFrom(start & 7);
+    if (last > first + 1)
+        std::memset(bytes_.get() + first + 1, 0xFF, last - first - 1);
+    bytes_[last] |= maskTo((end - 1) & 7);
 }
 
 void CBitArray::clearAll()
