@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "restrictions/RestrictionRecord.h"
+
+namespace vexilor {
+namespace {
+
+TEST(RestrictionRecord, MissingKeysReadFalseAndTheFourMapsAreIndependent)
+{
+    CRestrictionRecord r;
+    EXPECT_TRUE(r.empty());
+    EXPECT_FALSE(r.featureValue(u"KP.Alphas"));
+    EXPECT_FALSE(r.featureExplicit(u"KP.Alphas"));
+    EXPECT_FALSE(r.resourceValue(u"KP.Edit", 1));
+    EXPECT_FALSE(r.resourceExplicit(u"KP.Edit", 1));
+
+    r.setFeature(u"KP.Alphas", true);
+    EXPECT_TRUE(r.featureValue(u"KP.Alphas"));
+    EXPECT_FALSE(r.findFeatureExplicit(u"KP.Alphas").has_value());
+    r.setFeatureExplicit(u"Menus.All", false);
+    EXPECT_EQ(r.findFeatureExplicit(u"Menus.All"), std::optional<bool>(false));
+    EXPECT_FALSE(r.findFeature(u"Menus.All").has_value());
+
+    // Values without marks: not explicit for any resource.
+    r.setResources(u"KP.Edit", CAccessSet::uniform(true));
+    EXPECT_TRUE(r.resourceValue(u"KP.Edit", 7));
+    EXPECT_FALSE(r.resourceExplicit(u"KP.Edit", 7));
+    EXPECT_EQ(r.findResourceExplicit(u"KP.Edit"), nullptr);
+    r.markAllExplicit(u"PL.Edit");
+    EXPECT_TRUE(r.resourceExplicit(u"PL.Edit", 3));
+    EXPECT_EQ(r.findResources(u"PL.Edit"), nullptr);
+    r.dropExplicit(u"PL.Edit");
+    EXPECT_FALSE(r.resourceExplicit(u"PL.Edit", 3));
+}
+
+TEST(RestrictionRecord, ResourceOperationsStartFromAnEmptySetOrLeaveMissingOnesAlone)
+{
+    CRestrictionRecord r;
+    CAccessSet three;
+    three.set(3, true);
+    r.removeResources(u"KP.Edit", three);
+    EXPECT_EQ(r.findResources(u"KP.Edit"), nullptr);
+    r.addResources(u"KP.Edit", three);
+    EXPECT_TRUE(r.resourceValue(u"KP.Edit", 3));
+    EXPECT_FALSE(r.resourceValue(u"KP.Edit", 2));
+    r.setResource(u"KP.Edit", 2, true);
+    r.removeResources(u"KP.Edit", three);
+    EXPECT_TRUE(r.resourceValue(u"KP.Edit", 2));
+    EXPECT_FALSE(r.resourceValue(u"KP.Edit", 3));
+
+    r.markInherited(u"IFB.Edit", three);
+    EXPECT_NE(r.findResourceExplicit(u"IFB.Edit"), nullptr);
+    r.markExplicit(u"IFB.Edit", three);
+    r.setResourceExplicit(u"IFB.Edit", 5, true);
+    EXPECT_TRUE(r.resourceExplicit(u"IFB.Edit", 3));
+    EXPECT_TRUE(r.resourceExplicit(u"IFB.Edit", 5));
+    EXPECT_FALSE(r.resourceExplicit(u"IFB.Edit", 4));
+    r.markAllExplicit(u"IFB.Edit");
+    r.markInherited(u"IFB.Edit", three);
+    EXPECT_FALSE(r.resourceExplicit(u"IFB.Edit", 3));
+    EXPECT_TRUE(r.resourceExplicit(u"IFB.Edit", 4000));
+}
+
+TEST(RestrictionRecord, KeysIterateInOrdinalOrder)
+{
+    CRestrictionRecord r;
+    const std::vector<std::u16string> keys = {u"a", u"\u20ac", u"B", u"\u00e9", u"A.b", u"A", u"z"};
+    for (const auto& k : keys) {
+        r.setFeature(k, true);
+        r.setResource(k, 1, true);
+        r.setResourceExplicit(k, 1, true);
+    }
+    const std::vector<std::u16string> ordered = {u"A", u"A.b", u"B", u"a", u"z", u"\u00e9", u"\u20ac"};
+    std::vector<std::u16string> features, values, marks;
+    r.forEachFeature([&](std::u16string_view k, bool) { features.emplace_back(k); });
+    r.forEachResources([&](std::u16string_view k, const CAccessSet&) { values.emplace_back(k); });
+    r.forEachResourceExplicit([&](std::u16string_view k, const CAccessSet&) { marks.emplace_back(k); });
+    EXPECT_EQ(features, ordered);
+    EXPECT_EQ(values, ordered);
+    EXPECT_EQ(marks, ordered);
+}
+
+TEST(RestrictionRecord, LookupsStayRightWhileKeysAreInsertedAroundTheLastOneLookedUp)
+{
+    CRestrictionRecord r;
+    r.setResource(u"M", 1, true);
+    EXPECT_TRUE(r.resourceValue(u"M", 1));  // M is now the cached key
+    // Keys sorted before M move it; the answers must follow the key, not the position.
+    for (const char16_t* k : {u"A", u"B", u"C"}) {
+        r.setResource(k, 1, false);
+        r.setResourceExplicit(k, 2, true);
+        EXPECT_TRUE(r.resourceValue(u"M", 1)) << static_cast<char>(k[0]);
+        EXPECT_FALSE(r.resourceValue(k, 1));
+        EXPECT_FALSE(r.resourceExplicit(u"M", 2));
+    }
+    r.dropExplicit(u"A");
+    EXPECT_TRUE(r.resourceValue(u"M", 1));
+    EXPECT_FALSE(r.resourceValue(u"A", 1));
+    EXPECT_NE(r.findResources(u"A"), nullptr);
+}
+
+TEST(RestrictionRecord, CopiesAreIndependentValues)
+{
+    CRestrictionRecord a;
+    a.setExplicitFeature(u"KP.Alphas", true);
+    a.setResource(u"KP.Edit", 4, true);
+    CRestrictionRecord b = a;
+    b.setResource(u"KP.Edit", 4, false);
+    b.setFeature(u"KP.Alphas", false);
+    b.setFeature(u"New.Key", true);
+    EXPECT_TRUE(a.resourceValue(u"KP.Edit", 4));
+    EXPECT_TRUE(a.featureValue(u"KP.Alphas"));
+    EXPECT_FALSE(a.findFeature(u"New.Key").has_value());
+
+    CRestrictionRecord c;
+    c.assignMaps(b);
+    EXPECT_FALSE(c.resourceValue(u"KP.Edit", 4));
+    EXPECT_TRUE(c.featureValue(u"New.Key"));
+    EXPECT_TRUE(c.featureExplicit(u"KP.Alphas"));
+}
+
+}  // namespace
+}  // namespace vexilor
