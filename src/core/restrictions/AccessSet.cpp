@@ -7,11 +7,6 @@
 namespace vexilor {
 namespace {
 
-std::uint8_t storedByte(const CBitArray& bits, std::uint32_t i)
-{
-    return i < bits.byteCount() && bits.hasStorage() ? bits.data()[i] : std::uint8_t{0};
-}
-
 bool sameBits(const CBitArray& a, const CBitArray& b)
 {
     if (a.count() != b.count())
@@ -31,22 +26,68 @@ std::vector<std::uint8_t>& scratch(std::uint32_t bytes)
 
 enum class Combine { Or, AndNot };
 
+// The value bytes of a set: specified bits answer for themselves, the others by the all flag.
+struct ValueBytes {
+    explicit ValueBytes(const CAccessSet& s)
+        : spec(s.specified().data()), vals(s.values().data()), count(s.specified().byteCount()),
+          tail(s.all() ? 0xFF : 0x00)
+    {
+    }
+    std::uint8_t at(std::uint32_t i) const
+    {
+        return static_cast<std::uint8_t>((spec[i] & vals[i]) | (~spec[i] & tail));
+    }
+
+    const std::uint8_t* spec;
+    const std::uint8_t* vals;
+    std::uint32_t count;
+    std::uint8_t tail;
+};
+
+std::uint8_t combine(std::uint8_t a, std::uint8_t b, Combine how)
+{
+    return how == Combine::Or ? static_cast<std::uint8_t>(a | b) : static_cast<std::uint8_t>(a & ~b);
+}
+
 // Shared body of the three in-place operations: every resource below the new length becomes
 // specified with the combined value; only the all flag differs between them.
 void combineInto(CBitArray& specified, CBitArray& values, const CAccessSet& a,
-                        const CAccessSet& b, Combine how)
+                 const CAccessSet& b, Combine how)
 {
     const std::uint32_t length = std::max(a.length(), b.length());
     if (length == 0)
         return;
     const std::uint32_t bytes = (length + 7) / 8;
     std::vector<std::uint8_t>& buffer = scratch(bytes);
-    for (std::uint32_t i = 0; i < bytes; ++i) {
-        const std::uint8_t va = a.valueByte(i);
-        const std::uint8_t vb = b.valueByte(i);
-        buffer[i] = how == Combine::Or ? static_cast<std::uint8_t>(va | vb)
-                                       : static_cast<std::uint8_t>(va & ~vb);
+    const ValueBytes va(a);
+    const ValueBytes vb(b);
+    const std::uint32_t both = std::min(va.count, vb.count);
+    std::uint32_t i = 0;
+    // Eight bytes at a time where both sets have bytes.
+    const std::uint64_t ta = va.tail ? ~std::uint64_t{0} : 0;
+    const std::uint64_t tb = vb.tail ? ~std::uint64_t{0} : 0;
+    for (; i + 8 <= both; i += 8) {
+        std::uint64_t as, av, bs, bv;
+        std::memcpy(&as, va.spec + i, 8);
+        std::memcpy(&av, va.vals + i, 8);
+        std::memcpy(&bs, vb.spec + i, 8);
+        std::memcpy(&bv, vb.vals + i, 8);
+        const std::uint64_t x = (as & av) | (~as & ta);
+        const std::uint64_t y = (bs & bv) | (~bs & tb);
+        const std::uint64_t r = how == Combine::Or ? (x | y) : (x & ~y);
+        std::memcpy(buffer.data() + i, &r, 8);
     }
+    if (how == Combine::Or) {
+        for (; i < both; ++i)
+            buffer[i] = static_cast<std::uint8_t>(va.at(i) | vb.at(i));
+    } else {
+        for (; i < both; ++i)
+            buffer[i] = static_cast<std::uint8_t>(va.at(i) & ~vb.at(i));
+    }
+    for (; i < va.count; ++i)
+        buffer[i] = combine(va.at(i), vb.tail, how);
+    for (; i < vb.count; ++i)
+        buffer[i] = combine(va.tail, vb.at(i), how);
     if (length % 8 != 0)
         buffer[bytes - 1] &= static_cast<std::uint8_t>((1u << (length % 8)) - 1);
     specified.grow(length);
@@ -62,14 +103,6 @@ CAccessSet CAccessSet::uniform(bool v)
     CAccessSet s;
     s.all_ = v;
     return s;
-}
-
-std::uint8_t CAccessSet::valueByte(std::uint32_t i) const
-{
-    const std::uint8_t s = storedByte(specified_, i);
-    const std::uint8_t v = storedByte(values_, i);
-    const std::uint8_t tail = all_ ? 0xFF : 0x00;
-    return static_cast<std::uint8_t>((s & v) | (~s & tail));
 }
 
 bool CAccessSet::isUniform(std::uint32_t first, std::uint32_t last, bool v) const
@@ -101,6 +134,7 @@ bool CAccessSet::isUniform(std::uint32_t first, std::uint32_t last, bool v) cons
 
 void CAccessSet::growTo(std::uint32_t length)
 {
+    length = std::min(length, kMaxResourceNumber + 1);
     specified_.grow(length);
     values_.grow(length);
 }
@@ -123,6 +157,43 @@ void CAccessSet::setRange(std::uint32_t a, std::uint32_t b)
     growTo(hi + 1);
     specified_.setRange(lo, hi - lo + 1);
     values_.setRange(lo, hi - lo + 1);
+}
+
+void CAccessSet::setRanges(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
+{
+    std::uint32_t highest = 0;
+    bool any = false;
+    for (const auto& [a, b] : runs) {
+        if (std::min(a, b) > kMaxResourceNumber)
+            continue;
+        highest = std::max(highest, std::min(std::max(a, b), kMaxResourceNumber));
+        any = true;
+    }
+    if (!any)
+        return;
+    growTo(highest + 1);
+    const std::uint32_t bytes = specified_.byteCount();
+    std::vector<std::uint8_t>& bits = scratch(2 * bytes);
+    std::uint8_t* spec = bits.data();
+    std::uint8_t* vals = bits.data() + bytes;
+    std::copy_n(specified_.data(), bytes, spec);
+    std::copy_n(values_.data(), bytes, vals);
+    for (const auto& [a, b] : runs) {
+        const std::uint32_t lo = std::min(a, b);
+        const std::uint32_t hi = std::min(std::max(a, b), kMaxResourceNumber);
+        for (std::uint32_t n = lo; n <= hi; ++n) {
+            if ((n & 7) == 0 && n + 7 <= hi) {
+                spec[n / 8] = vals[n / 8] = 0xFF;
+                n += 7;
+                continue;
+            }
+            const auto bit = static_cast<std::uint8_t>(1u << (n & 7));
+            spec[n / 8] |= bit;
+            vals[n / 8] |= bit;
+        }
+    }
+    specified_.loadBytes(spec);
+    values_.loadBytes(vals);
 }
 
 void CAccessSet::setAll()

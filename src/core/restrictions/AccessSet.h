@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <utility>
 
 #include "intercom/BitArray.h"
 
@@ -28,14 +30,26 @@ public:
     const CBitArray& values() const { return values_; }
     // The values of resources 8 * i to 8 * i + 7 as the bits of one byte (resource 8 * i in bit
     // 0), whether specified or answered by all.
-    std::uint8_t valueByte(std::uint32_t i) const;
+    std::uint8_t valueByte(std::uint32_t i) const
+    {
+        if (i >= specified_.byteCount())
+            return all_ ? 0xFF : 0x00;
+        const std::uint8_t s = specified_.data()[i];
+        const std::uint8_t v = values_.data()[i];
+        return static_cast<std::uint8_t>((s & v) | (~s & (all_ ? 0xFF : 0x00)));
+    }
     // Every resource from first to last (inclusive) has value v; true when first > last.
     bool isUniform(std::uint32_t first, std::uint32_t last, bool v) const;
 
+    // Grows both arrays to length (at most kMaxResourceNumber + 1), keeping every value; new
+    // numbers are not specified.
+    void growTo(std::uint32_t length);
     // Numbers above kMaxResourceNumber are ignored.
     void set(std::uint32_t n, bool v);
     // Specifies every number from min(a, b) to max(a, b) as allowed.
     void setRange(std::uint32_t a, std::uint32_t b);
+    // setRange for every run (first, last) at once, growing the arrays once.
+    void setRanges(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs);
     // Nothing specified any more, and all = true.
     void setAll();
 
@@ -58,8 +72,6 @@ public:
     bool sameAs(const CAccessSet& other) const;
 
 private:
-    void growTo(std::uint32_t length);
-
     CBitArray specified_;
     CBitArray values_;
     bool all_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -11,17 +12,14 @@ namespace vexilor {
 class CRestrictionsCrc {
 public:
     void reset() { reg_ = kStart; }
-    void update(std::uint8_t byte) { reg_ = static_cast<std::uint16_t>((reg_ >> 8) ^ table()[(reg_ ^ byte) & 0xFF]); }
-    void update(std::u16string_view text)
-    {
-        for (const char16_t unit : text)
-            update(static_cast<std::uint8_t>(unit & 0xFF));
-    }
+    void update(std::uint8_t byte) { update(&byte, 1); }
+    void update(const std::uint8_t* bytes, std::size_t count);
+    // The low byte of every code unit.
+    void update(std::u16string_view text);
     std::uint16_t value() const { return static_cast<std::uint16_t>((reg_ << 8) | (reg_ >> 8)); }
 
 private:
     static constexpr std::uint16_t kStart = 0xE553;
-    static const std::uint16_t* table();
 
     std::uint16_t reg_ = kStart;
 };

@@ -1,5 +1,6 @@
 #include "restrictions/RestrictionsParser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -105,6 +106,7 @@ private:
     std::u16string classOf_;
     std::vector<StudioRef> refs_;
     bool statementSeen_ = false;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;
 };
 
 void CParser::run(std::string_view bytes)
@@ -127,8 +129,12 @@ void CParser::run(std::string_view bytes)
         if (crlf)
             piece.remove_suffix(2);
         line_.resize(piece.size() + (crlf ? 1 : 0));
-        for (std::size_t i = 0; i < piece.size(); ++i)
-            line_[i] = decode[static_cast<unsigned char>(piece[i])];
+        bool lowBytesDiffer = false;
+        for (std::size_t i = 0; i < piece.size(); ++i) {
+            const unsigned char b = static_cast<unsigned char>(piece[i]);
+            line_[i] = decode[b];
+            lowBytesDiffer |= b >= 0x80 && b <= 0x9F;
+        }
         if (crlf)
             line_.back() = u'\n';
 
@@ -139,8 +145,15 @@ void CParser::run(std::string_view bytes)
             return;
         }
 
-        // The CRC covers the line as converted, with a line feed added when it has none.
-        crc_.update(line_);
+        // The CRC covers the line as converted, with a line feed added when it has none. Only
+        // bytes 0x80 to 0x9F convert to units whose low byte is another byte.
+        if (lowBytesDiffer) {
+            crc_.update(line_);
+        } else {
+            crc_.update(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
+            if (crlf)
+                crc_.update(static_cast<std::uint8_t>('\n'));
+        }
         if (line_.empty() || line_.back() != u'\n')
             crc_.update(static_cast<std::uint8_t>('\n'));
     }
@@ -161,15 +174,22 @@ bool CParser::processLine()
         return false;
     }
 
-    static constexpr std::array<Statement, 10> kStatements = {
-        &CParser::device,   &CParser::alphas,    &CParser::studioSection, &CParser::classSection,
-        &CParser::userSection, &CParser::crc,    &CParser::studioRef,     &CParser::classOfUser,
-        &CParser::feature,  &CParser::resource,
+    // The six bracketed statements start with '[' and no other statement can, so the line's first
+    // character picks the group; within a group the statements are tried in their order.
+    static constexpr std::array<Statement, 6> kBracketed = {
+        &CParser::device,       &CParser::alphas,      &CParser::studioSection,
+        &CParser::classSection, &CParser::userSection, &CParser::crc,
     };
+    static constexpr std::array<Statement, 4> kPlain = {
+        &CParser::studioRef, &CParser::classOfUser, &CParser::feature, &CParser::resource,
+    };
+    const bool bracketed = c.rest().front() == u'[';
+    const Statement* first = bracketed ? kBracketed.data() : kPlain.data();
+    const Statement* end = first + (bracketed ? kBracketed.size() : kPlain.size());
     Outcome outcome = Outcome::NoMatch;
-    for (const Statement statement : kStatements) {
+    for (const Statement* statement = first; statement != end; ++statement) {
         c.setPos(0);
-        outcome = (this->*statement)(c);
+        outcome = (this->*(*statement))(c);
         if (outcome != Outcome::NoMatch)
             break;
     }
@@ -294,21 +314,23 @@ Outcome CParser::resource(CLineCursor& c)
     if (star) {
         set.setAll();
     } else {
+        runs_.clear();
         do {
             std::uint32_t first = 0;
             std::uint32_t last = 0;
             if (!c.number(first))
                 return Outcome::NoMatch;
-            const bool run = c.literal(u'-');
-            if (run && !c.number(last))
-                return Outcome::NoMatch;
-            if (first > kMaxResourceNumber || (run && last > kMaxResourceNumber))
+            if (c.literal(u'-')) {
+                if (!c.number(last))
+                    return Outcome::NoMatch;
+            } else {
+                last = first;
+            }
+            if (first > kMaxResourceNumber || last > kMaxResourceNumber)
                 return fail(kResourceOutOfRange);
-            if (run)
-                set.setRange(first, last);
-            else
-                set.set(first, true);
+            runs_.emplace_back(first, last);
         } while (c.literal(u','));
+        set.setRanges(runs_);
     }
 
     if (kind_ == EntityKind::None)

@@ -12,34 +12,61 @@ inline constexpr std::size_t kPieceBytes = 4095;
 // Character classes of restrictions files, shared by the reader and the writer so that what the
 // writer leaves unquoted is exactly what the reader takes for an identifier.
 
+constexpr bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+namespace detail {
+
+enum : unsigned char { kLetter = 1, kIdentifierPart = 2, kBlank = 4, kDelimiter = 8 };
+
+// Classes of the units below 0x100, so that scanning a line costs one lookup per unit.
+struct Latin1Classes {
+    unsigned char bits[256] = {};
+    constexpr Latin1Classes()
+    {
+        for (unsigned c = 0; c < 256; ++c) {
+            const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == 0xAA
+                || c == 0xB5 || c == 0xBA || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+            const bool part = letter || (c >= '0' && c <= '9') || c == '_' || c == '.';
+            const bool blank = (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0;
+            const bool delimiter = c == '"' || c == '+' || c == ',' || c == '-' || c == '='
+                || c == '[' || c == ']';
+            bits[c] = static_cast<unsigned char>((letter ? kLetter : 0) | (part ? kIdentifierPart : 0)
+                                                 | (blank ? kBlank : 0)
+                                                 | (delimiter ? kDelimiter : 0));
+        }
+    }
+};
+
+inline constexpr Latin1Classes kLatin1;
+
+}  // namespace detail
+
 // White space: the C0 blanks, the space, NEL, NBSP and the Unicode spaces.
 constexpr bool isBlank(char16_t c)
 {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680
-        || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F
-        || c == 0x205F || c == 0x3000;
+    if (c < 0x100)
+        return (detail::kLatin1.bits[c] & detail::kBlank) != 0;
+    return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029
+        || c == 0x202F || c == 0x205F || c == 0x3000;
 }
-
-constexpr bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // Letters of the file's code page: ASCII, the Latin-1 letters and Latin Extended-A and -B (which
 // hold the code page's other letters such as Š and Œ).
 constexpr bool isLetter(char16_t c)
 {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == 0xAA || c == 0xB5
-        || c == 0xBA || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7)
-        || (c >= 0x100 && c <= 0x24F);
+    return c < 0x100 ? (detail::kLatin1.bits[c] & detail::kLetter) != 0 : c <= 0x24F;
 }
 
 constexpr bool isIdentifierPart(char16_t c)
 {
-    return isLetter(c) || isDigit(c) || c == u'_' || c == u'.';
+    return c < 0x100 ? (detail::kLatin1.bits[c] & detail::kIdentifierPart) != 0 : c <= 0x24F;
 }
 
-// What may follow an identifier, a number or a hex value (besides a blank or the line's end).
+// What may follow an identifier, a number or a hex value (besides a blank or the line's end):
+// double quote, plus, comma, hyphen, equals sign and the brackets.
 constexpr bool isDelimiter(char16_t c)
 {
-    return c == u'"' || c == u'+' || c == u',' || c == u'-' || c == u'=' || c == u'[' || c == u']';
+    return c < 0x100 && (detail::kLatin1.bits[c] & detail::kDelimiter) != 0;
 }
 
 constexpr bool isIdentifier(std::u16string_view s)

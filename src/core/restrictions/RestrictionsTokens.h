@@ -114,9 +114,9 @@ public:
 
     // Decimal digits ended by a blank, the line's end or a delimiter. Values too large for 32 bits
     // come out as 0xFFFFFFFF.
-    bool number(std::uint32_t& out) { return digits(out, 10); }
+    bool number(std::uint32_t& out) { return digits<10>(out); }
     // Hexadecimal digits, ended and saturated the same way.
-    bool hex(std::uint32_t& out) { return digits(out, 16); }
+    bool hex(std::uint32_t& out) { return digits<16>(out); }
 
 private:
     bool endsToken(std::size_t q) const
@@ -124,7 +124,8 @@ private:
         return q >= s_.size() || isBlank(s_[q]) || isDelimiter(s_[q]);
     }
 
-    static int digitValue(char16_t c, int base)
+    template <int base>
+    static int digitValue(char16_t c)
     {
         if (c >= u'0' && c <= u'9')
             return c - u'0';
@@ -135,13 +136,14 @@ private:
         return -1;
     }
 
-    bool digits(std::uint32_t& out, int base)
+    template <int base>
+    bool digits(std::uint32_t& out)
     {
         skipBlanks();
         std::size_t q = p_;
         std::uint64_t value = 0;
         while (q < s_.size()) {
-            const int d = digitValue(s_[q], base);
+            const int d = digitValue<base>(s_[q]);
             if (d < 0)
                 break;
             value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);

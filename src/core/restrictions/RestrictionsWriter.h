@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,8 +40,9 @@ public:
 private:
     using Runs = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 
-    void line(std::u16string_view a, std::u16string_view b = {}, std::u16string_view c = {},
-              std::u16string_view d = {});
+    void put(std::u16string_view text);
+    void flush();
+    void line(std::initializer_list<std::u16string_view> parts);
     bool writeStudioRefs(const std::vector<StudioRef>* refs);
     void writeFeatures(const CRestrictionRecord& record);
     void writeResources(const CRestrictionRecord& record, bool studio);
@@ -51,7 +53,7 @@ private:
 
     std::string& out_;
     CRestrictionsCrc crc_;
-    std::u16string piece_;
+    std::u16string pending_;
     Runs allowed_;
     Runs denied_;
     Runs inherit_;

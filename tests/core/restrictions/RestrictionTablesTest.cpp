@@ -109,5 +109,26 @@ TEST(RestrictionsCrc, CheckValues)
     EXPECT_EQ(crc.value(), 0x53e5);
 }
 
+TEST(RestrictionsCrc, LongInputsMatchTheBitwiseDefinition)
+{
+    std::vector<std::uint8_t> data(1000);
+    std::uint32_t x = 7;
+    for (std::uint8_t& b : data) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(x >> 23);
+    }
+    for (const std::size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 999u, 1000u}) {
+        unsigned reg = 0xE553;
+        for (std::size_t i = 0; i < length; ++i) {
+            reg ^= data[i];
+            for (int bit = 0; bit < 8; ++bit)
+                reg = (reg & 1) ? (reg >> 1) ^ 0xA001 : reg >> 1;
+        }
+        CRestrictionsCrc crc;
+        crc.update(data.data(), length);
+        EXPECT_EQ(crc.value(), ((reg & 0xFF) << 8) | (reg >> 8)) << length;
+    }
+}
+
 }  // namespace
 }  // namespace vexilor
