@@ -24,6 +24,22 @@ std::vector<std::uint8_t>& scratch(std::uint32_t bytes)
     return buffer;
 }
 
+// Sets bits lo to hi (inclusive) of a byte array, whole bytes at a time.
+void setBits(std::uint8_t* bytes, std::uint32_t lo, std::uint32_t hi)
+{
+    const std::uint32_t first = lo / 8;
+    const std::uint32_t last = hi / 8;
+    const auto from = static_cast<std::uint8_t>(0xFFu << (lo % 8));
+    const auto to = static_cast<std::uint8_t>(0xFFu >> (7 - hi % 8));
+    if (first == last) {
+        bytes[first] |= static_cast<std::uint8_t>(from & to);
+        return;
+    }
+    bytes[first] |= from;
+    std::memset(bytes + first + 1, 0xFF, last - first - 1);
+    bytes[last] |= to;
+}
+
 enum class Combine { Or, AndNot };
 
 // The value bytes of a set: specified bits answer for themselves, the others by the all flag.
@@ -181,15 +197,9 @@ void CAccessSet::setRanges(std::span<const std::pair<std::uint32_t, std::uint32_
     for (const auto& [a, b] : runs) {
         const std::uint32_t lo = std::min(a, b);
         const std::uint32_t hi = std::min(std::max(a, b), kMaxResourceNumber);
-        for (std::uint32_t n = lo; n <= hi; ++n) {
-            if ((n & 7) == 0 && n + 7 <= hi) {
-                spec[n / 8] = vals[n / 8] = 0xFF;
-                n += 7;
-                continue;
-            }
-            const auto bit = static_cast<std::uint8_t>(1u << (n & 7));
-            spec[n / 8] |= bit;
-            vals[n / 8] |= bit;
+        if (lo <= hi) {
+            setBits(spec, lo, hi);
+            setBits(vals, lo, hi);
         }
     }
     specified_.loadBytes(spec);

@@ -150,6 +150,13 @@ void CRestrictionRecord::eraseResourceIfEmpty(std::uint32_t index)
     lastResource_ = kNone;
 }
 
+void CRestrictionRecord::compact()
+{
+    features_.shrink_to_fit();
+    resources_.shrink_to_fit();
+    keyText_.shrink_to_fit();
+}
+
 void CRestrictionRecord::setResources(std::u16string_view key, CAccessSet set)
 {
     ResourceEntry& e = resourceEntry(key);
@@ -165,6 +172,19 @@ void CRestrictionRecord::addResources(std::u16string_view key, const CAccessSet&
         e.hasValues = true;
     }
     e.values.uniteWith(set);
+}
+
+void CRestrictionRecord::addResources(std::u16string_view key, CAccessSet&& set)
+{
+    ResourceEntry& e = resourceEntry(key);
+    if (e.hasValues) {
+        e.values.uniteWith(set);
+        return;
+    }
+    // union(empty, set) is set itself with every number below its length specified.
+    set.uniteWith(CAccessSet());
+    e.values = std::move(set);
+    e.hasValues = true;
 }
 
 void CRestrictionRecord::removeResources(std::u16string_view key, const CAccessSet& set)

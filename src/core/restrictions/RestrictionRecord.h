@@ -51,6 +51,7 @@ public:
     void setResources(std::u16string_view key, CAccessSet set);
     // resources[key] = union(old or an empty set, set).
     void addResources(std::u16string_view key, const CAccessSet& set);
+    void addResources(std::u16string_view key, CAccessSet&& set);
     // resources[key] = difference(old, set); nothing when the key has no set.
     void removeResources(std::u16string_view key, const CAccessSet& set);
     void setResource(std::u16string_view key, std::uint32_t n, bool value);
@@ -81,6 +82,9 @@ public:
     // in either resource map, in key order; a pointer is null when its map lacks the key.
     template <class F>
     void forEachResourceEntry(F&& f) const;
+
+    // Gives back the spare capacity of the record's storage (after it has been filled).
+    void compact();
 
     // Replaces the four maps by those of other.
     void assignMaps(const CRestrictionRecord& other) { *this = other; }

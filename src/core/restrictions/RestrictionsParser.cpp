@@ -39,7 +39,9 @@ constexpr std::string_view kResourceOutOfRange = "Resource number out of range."
 
 std::string errorText(int line, std::string_view message)
 {
-    std::string text = "[" + std::to_string(line) + "]:";
+    std::string text(1, '[');
+    text.append(std::to_string(line));
+    text.append("]:");
     text.append(message);
     text.push_back('\n');
     return text;
@@ -129,11 +131,11 @@ void CParser::run(std::string_view bytes)
         if (crlf)
             piece.remove_suffix(2);
         line_.resize(piece.size() + (crlf ? 1 : 0));
-        bool lowBytesDiffer = false;
+        unsigned char high = 0;
         for (std::size_t i = 0; i < piece.size(); ++i) {
             const unsigned char b = static_cast<unsigned char>(piece[i]);
             line_[i] = decode[b];
-            lowBytesDiffer |= b >= 0x80 && b <= 0x9F;
+            high |= b;
         }
         if (crlf)
             line_.back() = u'\n';
@@ -145,9 +147,9 @@ void CParser::run(std::string_view bytes)
             return;
         }
 
-        // The CRC covers the line as converted, with a line feed added when it has none. Only
-        // bytes 0x80 to 0x9F convert to units whose low byte is another byte.
-        if (lowBytesDiffer) {
+        // The CRC covers the line as converted, with a line feed added when it has none. Below
+        // 0x80 a byte converts to a unit with the same low byte.
+        if (high & 0x80) {
             crc_.update(line_);
         } else {
             crc_.update(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
@@ -348,7 +350,7 @@ Outcome CParser::resource(CLineCursor& c)
         record_.setResources(key, std::move(set));
         break;
     case 1:
-        record_.addResources(key, set);
+        record_.addResources(key, std::move(set));
         break;
     case 2:
         record_.removeResources(key, set);
@@ -364,6 +366,7 @@ void CParser::commitSection()
 {
     if (kind_ == EntityKind::None)
         return;
+    record_.compact();
     model_.putRecord(kind_, name_, std::move(record_));
     record_ = CRestrictionRecord();
     if (kind_ == EntityKind::User && !classOf_.empty())

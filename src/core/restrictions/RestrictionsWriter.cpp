@@ -40,21 +40,26 @@ void appendHex(std::u16string& s, std::uint32_t n)
         s.push_back(digits[--count]);
 }
 
-void addRun(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std::uint32_t n)
+void addRun(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std::uint32_t lo,
+            std::uint32_t hi)
 {
-    if (!runs.empty() && runs.back().second + 1 == n)
-        runs.back().second = n;
+    if (!runs.empty() && runs.back().second + 1 == lo)
+        runs.back().second = hi;
     else
-        runs.emplace_back(n, n);
+        runs.emplace_back(lo, hi);
 }
 
+// The set bits of one byte standing for numbers base to base + 7, a stretch of bits at a time.
 void addBits(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std::uint32_t base,
              std::uint8_t bits)
 {
-    while (bits != 0) {
-        const int bit = std::countr_zero(bits);
-        addRun(runs, base + static_cast<std::uint32_t>(bit));
-        bits = static_cast<std::uint8_t>(bits & (bits - 1));
+    unsigned rest = bits;
+    while (rest != 0) {
+        const int start = std::countr_zero(rest);
+        const int length = std::countr_one(rest >> start);
+        addRun(runs, base + static_cast<std::uint32_t>(start),
+               base + static_cast<std::uint32_t>(start + length - 1));
+        rest &= ~(((1u << length) - 1) << start);
     }
 }
 
@@ -232,12 +237,17 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
     denied_.clear();
     const std::uint32_t limit = std::max(marks.length(), values.length());
     const std::uint32_t bytes = (limit + 7) / 8;
+    // "= *" leaves the allowed ones unwritten and the set forms the denied ones.
+    const bool wantAllowed = !star;
+    const bool wantDenied = !setForm;
     auto splitByte = [&](std::uint32_t i, std::uint8_t isExplicit, std::uint8_t allowed) {
         isExplicit &= listMask(i, limit);
         if (isExplicit == 0)
             return;
-        addBits(allowed_, i * 8, static_cast<std::uint8_t>(isExplicit & allowed));
-        addBits(denied_, i * 8, static_cast<std::uint8_t>(isExplicit & ~allowed));
+        if (wantAllowed)
+            addBits(allowed_, i * 8, static_cast<std::uint8_t>(isExplicit & allowed));
+        if (wantDenied)
+            addBits(denied_, i * 8, static_cast<std::uint8_t>(isExplicit & ~allowed));
     };
     const std::uint32_t both = std::min(marks.specified().byteCount(), values.specified().byteCount());
     std::uint32_t i = 0;
@@ -258,6 +268,20 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
             if (isExplicit == 0)
                 continue;
             const std::uint64_t allowed = (c & d) | (~c & vt);
+            // A whole word of one kind extends a run by 64 (not for the word of number 0 or the
+            // last, whose bits are masked).
+            if (i > 0 && (i + 8) * 8 <= limit && isExplicit == ~std::uint64_t{0}) {
+                if (wantAllowed && allowed == ~std::uint64_t{0}) {
+                    addRun(allowed_, i * 8, i * 8 + 63);
+                    continue;
+                }
+                if (wantDenied && allowed == 0) {
+                    addRun(denied_, i * 8, i * 8 + 63);
+                    continue;
+                }
+                if ((!wantAllowed && allowed == ~std::uint64_t{0}) || (!wantDenied && allowed == 0))
+                    continue;
+            }
             std::uint8_t e[8];
             std::uint8_t v[8];
             std::memcpy(e, &isExplicit, 8);
