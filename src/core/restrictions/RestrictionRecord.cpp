@@ -142,6 +142,8 @@ CRestrictionRecord::ResourceEntry& CRestrictionRecord::resourceEntry(std::u16str
     return resources_[at];
 }
 
+// A key leaves the vector only when neither map has it; a map that lacks a key keeps an empty set
+// in its place, so a missing set reads like a fresh one.
 void CRestrictionRecord::eraseResourceIfEmpty(std::uint32_t index)
 {
     if (resources_[index].hasValues || resources_[index].hasMarks)
@@ -167,10 +169,7 @@ void CRestrictionRecord::setResources(std::u16string_view key, CAccessSet set)
 void CRestrictionRecord::addResources(std::u16string_view key, const CAccessSet& set)
 {
     ResourceEntry& e = resourceEntry(key);
-    if (!e.hasValues) {
-        e.values = CAccessSet();
-        e.hasValues = true;
-    }
+    e.hasValues = true;
     e.values.uniteWith(set);
 }
 
@@ -198,10 +197,7 @@ void CRestrictionRecord::removeResources(std::u16string_view key, const CAccessS
 void CRestrictionRecord::setResource(std::u16string_view key, std::uint32_t n, bool value)
 {
     ResourceEntry& e = resourceEntry(key);
-    if (!e.hasValues) {
-        e.values = CAccessSet();
-        e.hasValues = true;
-    }
+    e.hasValues = true;
     e.values.set(n, value);
 }
 
@@ -220,30 +216,21 @@ const CAccessSet* CRestrictionRecord::findResources(std::u16string_view key) con
 void CRestrictionRecord::markAllExplicit(std::u16string_view key)
 {
     ResourceEntry& e = resourceEntry(key);
-    if (!e.hasMarks) {
-        e.marks = CAccessSet();
-        e.hasMarks = true;
-    }
+    e.hasMarks = true;
     e.marks.setAll();
 }
 
 void CRestrictionRecord::markExplicit(std::u16string_view key, const CAccessSet& set)
 {
     ResourceEntry& e = resourceEntry(key);
-    if (!e.hasMarks) {
-        e.marks = CAccessSet();
-        e.hasMarks = true;
-    }
+    e.hasMarks = true;
     e.marks.uniteWith(set);
 }
 
 void CRestrictionRecord::markInherited(std::u16string_view key, const CAccessSet& set)
 {
     ResourceEntry& e = resourceEntry(key);
-    if (!e.hasMarks) {
-        e.marks = CAccessSet();
-        e.hasMarks = true;
-    }
+    e.hasMarks = true;
     e.marks.subtract(set);
 }
 
@@ -251,10 +238,7 @@ void CRestrictionRecord::setResourceExplicit(std::u16string_view key, std::uint3
                                              bool isExplicit)
 {
     ResourceEntry& e = resourceEntry(key);
-    if (!e.hasMarks) {
-        e.marks = CAccessSet();
-        e.hasMarks = true;
-    }
+    e.hasMarks = true;
     e.marks.set(n, isExplicit);
 }
 
