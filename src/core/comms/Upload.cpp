@@ -1,6 +1,7 @@
 #include "comms/Upload.h"
 
 #include "comms/Message.h"
+#include "comms/WireTypes.h"
 #include "intercom/Capabilities.h"
 #include "text/Windows1252.h"
 
@@ -10,30 +11,20 @@
 namespace vexilor::comms {
 namespace {
 
-constexpr int kNone = -1;
-
-// Wire types of alphas and of descriptions for resource types 0 to 17 (kNone: not requested).
-constexpr std::array<int, 18> kAlphaWireType = {0, 1, 2, 14, 3, 4, 5, kNone, 8, 13, 12, 9,
-                                                kNone, kNone, kNone, kNone, kNone, kNone};
-constexpr std::array<int, 18> kDescWireType = {0, 1, 2, 14, 3, 4, 5, 33, 8, 13, 12, 9,
-                                               kNone, 32, kNone, 55, kNone, 59};
-constexpr int kInputAlphaWireType = 10;
-constexpr int kNameWireType = 7;
+using wire::AlphaSize;
+using wire::kAlphaSizes;
+constexpr int kNone = wire::kNone;
+constexpr auto& kAlphaWireType = wire::kAlphaType;
+constexpr auto& kDescWireType = wire::kDescriptionType;
+constexpr int kInputAlphaWireType = wire::kInputAlphaType;
+constexpr int kNameWireType = wire::kNameType;
 
 constexpr unsigned kAlphaBatch = 100;
 constexpr unsigned kDescBatch = 20;
 constexpr unsigned kStatementBatch = 8;
-constexpr std::size_t kDescLength = 24;
-constexpr std::size_t kStatementEntry = 64;
-constexpr std::size_t kStatementText = 32;
-
-struct AlphaSize {
-    unsigned sizeCode;  // CAlpha field: 4, 6, 8, 16
-    std::uint8_t wireCode;
-    std::size_t bytes;
-};
-constexpr std::array<AlphaSize, 4> kAlphaSizes = {
-    AlphaSize{4, 1, 4}, AlphaSize{6, 2, 6}, AlphaSize{8, 3, 8}, AlphaSize{16, 4, 16}};
+constexpr std::size_t kDescLength = wire::kDescriptionLength;
+constexpr std::size_t kStatementEntry = wire::kStatementEntry;
+constexpr std::size_t kStatementText = wire::kStatementText;
 
 bool rejected(const CIcomLink& link)
 {
