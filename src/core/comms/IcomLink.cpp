@@ -91,6 +91,7 @@ bool CIcomLink::Request(std::uint16_t command, std::span<const std::uint8_t> pay
 {
     if (payload.size() > kMaxMessage - kHeaderSize)
         return false;
+    ++requestsMade_;
     sequence_ = (sequence_ + 1) & kSequenceMask;
     requestSequence_ = sequence_;
     writeHeader(std::span<std::uint8_t, kHeaderSize>(message_.data(), kHeaderSize), device_, command,

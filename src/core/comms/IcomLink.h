@@ -58,7 +58,8 @@ public:
             : std::span<const std::uint8_t>();
     }
     std::uint8_t replyFlags() const { return messageLength_ >= kHeaderSize ? message_[3] : 0; }
-    // Datagrams sent by this link (requests and retries), for tests and benchmarks.
+    // Exchanges asked for and datagrams sent (retries included), for reports and benchmarks.
+    std::uint64_t requestsMade() const { return requestsMade_; }
     std::uint64_t datagramsSent() const { return datagramsSent_; }
 
 private:
@@ -84,6 +85,7 @@ private:
     bool usePartner_ = false;
     Ipv4 main_ = kNoAddress;
     Ipv4 partner_ = kNoAddress;
+    std::uint64_t requestsMade_ = 0;
     std::uint64_t datagramsSent_ = 0;
 };
 

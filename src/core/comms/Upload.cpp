@@ -66,15 +66,13 @@ std::u16string upperName(std::u16string text)
 
 class Uploader {
 public:
-    Uploader(CIcomLink& link, CIntercom& work, IUploadProgress* progress, UploadStats* stats)
-        : link_(link), work_(work), progress_(progress), stats_(stats)
+    Uploader(CIcomLink& link, CIntercom& work, IUploadProgress* progress)
+        : link_(link), work_(work), progress_(progress)
     {
     }
 
     bool request(std::uint16_t command, std::span<const std::uint8_t> payload)
     {
-        if (stats_)
-            ++stats_->requests;
         return link_.Request(command, payload);
     }
 
@@ -260,7 +258,6 @@ private:
     CIcomLink& link_;
     CIntercom& work_;
     IUploadProgress* progress_;
-    UploadStats* stats_;
     int position_ = 0;
 };
 
@@ -334,14 +331,14 @@ int UploadConfiguration(std::atomic<int>& cancel, CIntercom& work, IUploadProgre
     CIcomLink link(port);
     link.setAttemptTimeoutMs(settings.attemptTimeoutMs);
     link.setControllerPort(settings.controllerPort);
-    Uploader up(link, work, progress, stats);
+    Uploader up(link, work, progress);
     const auto finish = [&](int result) {
-        if (stats)
+        if (stats) {
+            stats->requests = link.requestsMade();
             stats->datagrams = link.datagramsSent();
+        }
         return result;
     };
-    if (stats)
-        stats->requests += 1;  // the connect; failover retries count as datagrams
     if (!link.Open(first, second)) {
         link.Close();
         return finish(1);
@@ -397,8 +394,6 @@ int UploadConfiguration(std::atomic<int>& cancel, CIntercom& work, IUploadProgre
         }
     }
     work.name = up.name();
-    if (stats)
-        stats->requests += 1;  // the disconnect
     link.Disconnect();
     return finish(0);
 }

@@ -25,7 +25,7 @@ struct UploadSettings {
 
 // What an upload did, for the caller's reports and for benchmarks.
 struct UploadStats {
-    std::uint64_t requests = 0;   // exchanges asked for, connects and disconnect included
+    std::uint64_t requests = 0;   // exchanges asked for, link requests and disconnect included
     std::uint64_t datagrams = 0;  // datagrams sent, retries included
 };
 
