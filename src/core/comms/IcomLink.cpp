@@ -119,17 +119,21 @@ bool CIcomLink::exchange()
             const int got = port_.receive(received_, static_cast<int>(std::max<long long>(left.count(), 0)), from);
             if (got < 0)
                 break;  // nothing more in this attempt's time
-            // Datagrams from another host, and replies to other requests, are dropped; the
-            // attempt keeps waiting for its own reply until its time is up.
-            if (from != target)
+            // A datagram from another host is never taken for the reply, nor does it cost the
+            // attempt: the wait goes on for the controller's answer.
+            if (from != target) {
+                if (Clock::now() >= deadline)
+                    break;
                 continue;
+            }
+            // From the controller, anything but the reply to this request (not a frame, too
+            // short, another sequence number) ends the attempt; a retry follows.
             const std::size_t length = unframeMessage({received_.data(), static_cast<std::size_t>(got)}, message_);
             if (length >= kHeaderSize && messageSequence(message_.data()) == requestSequence_) {
                 messageLength_ = length;
                 return true;
             }
-            if (Clock::now() >= deadline)
-                break;
+            break;
         }
     }
     messageLength_ = 0;

@@ -271,11 +271,20 @@ std::u16string addressText(Ipv4 address)
     return formatIpv4u(address);
 }
 
-std::u16string replaceAll(std::u16string text, std::u16string_view what, std::u16string_view with)
+// Fills %1 and %2 in one pass, so that a name holding "%2" is not filled again.
+std::u16string fillArgs(std::u16string_view format, std::u16string_view arg1, std::u16string_view arg2 = {})
 {
-    for (std::size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
-    return text;
+    std::u16string out;
+    out.reserve(format.size() + arg1.size() + arg2.size());
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == u'%' && i + 1 < format.size() && (format[i + 1] == u'1' || format[i + 1] == u'2')) {
+            out += format[i + 1] == u'1' ? arg1 : arg2;
+            ++i;
+        } else {
+            out += format[i];
+        }
+    }
+    return out;
 }
 
 std::u16string connectionText(std::u16string_view title, const CIntercom& icom)
@@ -423,22 +432,22 @@ RefreshOutcome DecideRefresh(const CIntercom& current, const CIntercom& work, in
         const std::u16string& cur = current.name;
         out.action = RefreshOutcome::Action::NameMismatch;
         out.message =
-            replaceAll(replaceAll(u"The contacted intercom (%1) has a different name than the current "
-                                  u"intercom (%2).     \n\n",
-                                  u"%1", contacted), u"%2", cur)
+            fillArgs(u"The contacted intercom (%1) has a different name than the current intercom "
+                     u"(%2).     \n\n",
+                     contacted, cur)
             + u"This can mean one of two things:     \n\n"
-            + replaceAll(replaceAll(u"1) The IP address for %1 is correct, but the intercom name has been "
-                                    u"changed to %2.     \n\n",
-                                    u"%1", cur), u"%2", contacted)
-            + replaceAll(u"     - In this case, you should export the restrictions file with the new "
-                         u"intercom name %1.     \n\n",
-                         u"%1", contacted)
-            + replaceAll(replaceAll(u"2) The IP address for %1 has changed, and the old IP address is now "
-                                    u"used by %2     \n\n",
-                                    u"%1", cur), u"%2", contacted)
-            + replaceAll(u"     - In this case, you should edit the settings for %1 and enter the correct "
-                         u"IP address.     ",
-                         u"%1", cur);
+            + fillArgs(u"1) The IP address for %1 is correct, but the intercom name has been changed "
+                       u"to %2.     \n\n",
+                       cur, contacted)
+            + fillArgs(u"     - In this case, you should export the restrictions file with the new "
+                       u"intercom name %1.     \n\n",
+                       contacted)
+            + fillArgs(u"2) The IP address for %1 has changed, and the old IP address is now used "
+                       u"by %2     \n\n",
+                       cur, contacted)
+            + fillArgs(u"     - In this case, you should edit the settings for %1 and enter the "
+                       u"correct IP address.     ",
+                       cur);
         return out;
     }
     out.action = RefreshOutcome::Action::Adopt;

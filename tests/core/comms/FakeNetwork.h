@@ -29,7 +29,7 @@ public:
 
     // Datagrams (by 0-based index of send) that get no answer.
     std::set<std::size_t> dropped;
-    // Datagrams answered first with a stale reply (the sequence number one lower), then not at all.
+    // Datagrams answered first with a stale reply (the sequence number one lower), then properly.
     std::set<std::size_t> wrongSequence;
     // Datagrams whose reply is preceded by a datagram from a foreign host with the right sequence.
     std::set<std::size_t> foreignFirst;
@@ -71,7 +71,6 @@ public:
             stale[3] = static_cast<std::uint8_t>((stale[3] & ~0x07) | ((seq >> 8) & 0x07));
             stale[4] = static_cast<std::uint8_t>(seq);
             queue(address, stale);
-            return true;
         }
         if (foreignFirst.count(index))
             queue(address + 1, reply);

@@ -329,12 +329,18 @@ TEST(RefreshDecision, FollowsTheUploadAndTheNames)
     other.name = u"BETA";
     const RefreshOutcome mismatch = DecideRefresh(current, other, 0);
     EXPECT_EQ(mismatch.action, RefreshOutcome::Action::NameMismatch);
-    EXPECT_EQ(mismatch.message.substr(0, 80),
-              std::u16string(u"The contacted intercom (BETA) has a different name than the current intercom (ICOM)").substr(0, 80));
-    EXPECT_NE(mismatch.message.find(u"1) The IP address for ICOM is correct, but the intercom name has been changed to BETA."),
-              std::u16string::npos);
-    EXPECT_NE(mismatch.message.find(u"edit the settings for ICOM and enter the correct IP address.     "),
-              std::u16string::npos);
+    EXPECT_EQ(mismatch.message,
+              u"The contacted intercom (BETA) has a different name than the current intercom (ICOM).     \n\n"
+              u"This can mean one of two things:     \n\n"
+              u"1) The IP address for ICOM is correct, but the intercom name has been changed to BETA.     \n\n"
+              u"     - In this case, you should export the restrictions file with the new intercom name BETA."
+              u"     \n\n"
+              u"2) The IP address for ICOM has changed, and the old IP address is now used by BETA     \n\n"
+              u"     - In this case, you should edit the settings for ICOM and enter the correct IP address.     ");
+    // A name that looks like a placeholder is shown as it is, never filled in again.
+    other.name = u"%2%1";
+    EXPECT_EQ(DecideRefresh(current, other, 0).message.substr(0, 64),
+              u"The contacted intercom (%2%1) has a different name than the curr");
 
     CIntercom lower = current;
     lower.name = u"icom";
