@@ -29,9 +29,15 @@ CBitArray& CBitArray::operator=(CBitArray&& other) noexcept
 
 void CBitArray::setSize(std::uint32_t n)
 {
+    // Storage of the same byte count is cleared in place rather than replaced.
+    const std::uint32_t oldBytes = bytes_ ? byteCount() : 0;
     count_ = n;
     if (n == 0) {
         bytes_.reset();
+        return;
+    }
+    if (oldBytes == byteCount()) {
+        std::memset(bytes_.get(), 0, oldBytes);
         return;
     }
     bytes_ = std::make_unique<std::uint8_t[]>(byteCount());  // value-initialised: all clear
@@ -139,8 +145,10 @@ void CBitArray::loadBytes(const std::uint8_t* buffer)
         return;
     const std::uint32_t whole = count_ / 8;
     std::memcpy(bytes_.get(), buffer, whole);
-    for (std::uint32_t bit = 0; bit < count_ % 8; ++bit)
-        setBit(whole * 8 + bit, (buffer[whole] >> bit) & 1u);
+    if (const std::uint32_t rest = count_ % 8; rest != 0) {
+        const auto mask = static_cast<std::uint8_t>((1u << rest) - 1);
+        bytes_[whole] = static_cast<std::uint8_t>((bytes_[whole] & ~mask) | (buffer[whole] & mask));
+    }
 }
 
 }  // namespace vexilor

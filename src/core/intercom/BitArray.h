@@ -23,6 +23,8 @@ public:
     std::uint32_t byteCount() const { return (count_ + 7) / 8; }
     bool hasStorage() const { return bytes_ != nullptr; }
     const std::uint8_t* data() const { return bytes_.get(); }
+    // For byte-wise work on the bits; bits past the count in the last byte must stay clear.
+    std::uint8_t* data() { return bytes_.get(); }
 
     // Replaces the storage by (n + 7) / 8 clear bytes; n = 0 leaves no storage.
     void setSize(std::uint32_t n);

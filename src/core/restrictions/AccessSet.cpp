@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 namespace vexilor {
 namespace {
@@ -12,16 +11,6 @@ bool sameBits(const CBitArray& a, const CBitArray& b)
     if (a.count() != b.count())
         return false;
     return a.count() == 0 || a.equals(b);
-}
-
-// The byte-wise operations build the new value bytes here and load them into the grown array,
-// so that a long set costs one pass and no allocation beyond the growth itself.
-std::vector<std::uint8_t>& scratch(std::uint32_t bytes)
-{
-    thread_local std::vector<std::uint8_t> buffer;
-    if (buffer.size() < bytes)
-        buffer.resize(bytes);
-    return buffer;
 }
 
 // Sets bits lo to hi (inclusive) of a byte array, whole bytes at a time.
@@ -40,76 +29,104 @@ void setBits(std::uint8_t* bytes, std::uint32_t lo, std::uint32_t hi)
     bytes[last] |= to;
 }
 
-enum class Combine { Or, AndNot };
-
-// The value bytes of a set: specified bits answer for themselves, the others by the all flag.
-struct ValueBytes {
-    explicit ValueBytes(const CAccessSet& s)
-        : spec(s.specified().data()), vals(s.values().data()), count(s.specified().byteCount()),
-          tail(s.all() ? 0xFF : 0x00)
-    {
-    }
-    std::uint8_t at(std::uint32_t i) const
-    {
-        return static_cast<std::uint8_t>((spec[i] & vals[i]) | (~spec[i] & tail));
-    }
-
-    const std::uint8_t* spec;
-    const std::uint8_t* vals;
-    std::uint32_t count;
-    std::uint8_t tail;
-};
-
-std::uint8_t combine(std::uint8_t a, std::uint8_t b, Combine how)
+// Clears bits lo to hi (inclusive) of a byte array.
+void clearBits(std::uint8_t* bytes, std::uint32_t lo, std::uint32_t hi)
 {
-    return how == Combine::Or ? static_cast<std::uint8_t>(a | b) : static_cast<std::uint8_t>(a & ~b);
+    const std::uint32_t first = lo / 8;
+    const std::uint32_t last = hi / 8;
+    const auto from = static_cast<std::uint8_t>(0xFFu << (lo % 8));
+    const auto to = static_cast<std::uint8_t>(0xFFu >> (7 - hi % 8));
+    if (first == last) {
+        bytes[first] &= static_cast<std::uint8_t>(~(from & to));
+        return;
+    }
+    bytes[first] &= static_cast<std::uint8_t>(~from);
+    std::memset(bytes + first + 1, 0x00, last - first - 1);
+    bytes[last] &= static_cast<std::uint8_t>(~to);
 }
 
+// The valid part of a run of a range list: (lo, hi) ordered and clipped to kMaxResourceNumber;
+// false when nothing of it is a resource number.
+bool clipRun(const std::pair<std::uint32_t, std::uint32_t>& run, std::uint32_t& lo,
+             std::uint32_t& hi)
+{
+    lo = std::min(run.first, run.second);
+    hi = std::min(std::max(run.first, run.second), kMaxResourceNumber);
+    return lo <= hi;
+}
+
+// The length a set of these runs has: the highest number plus one, 0 when there is none.
+std::uint32_t runsLength(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
+{
+    std::uint32_t length = 0;
+    for (const auto& run : runs) {
+        std::uint32_t lo = 0;
+        std::uint32_t hi = 0;
+        if (clipRun(run, lo, hi))
+            length = std::max(length, hi + 1);
+    }
+    return length;
+}
+
+// Clears the bits of the last byte that lie past count.
+void maskTail(std::uint8_t* bytes, std::uint32_t count)
+{
+    if (count % 8 != 0)
+        bytes[(count - 1) / 8] &= static_cast<std::uint8_t>((1u << (count % 8)) - 1);
+}
+
+// Turns every resource below the arrays' length into a specified one with its current value, so
+// that the values array alone holds the set's values there.
+void specifyAll(CBitArray& specified, CBitArray& values, bool all)
+{
+    const std::uint32_t count = specified.count();
+    if (count == 0)
+        return;
+    std::uint8_t* s = specified.data();
+    std::uint8_t* v = values.data();
+    const std::uint8_t tail = all ? 0xFF : 0x00;
+    const std::uint32_t bytes = specified.byteCount();
+    for (std::uint32_t i = 0; i < bytes; ++i) {
+        v[i] = static_cast<std::uint8_t>((s[i] & v[i]) | (~s[i] & tail));
+        s[i] = 0xFF;
+    }
+    maskTail(s, count);
+    maskTail(v, count);
+}
+
+enum class Combine { Or, AndNot };
+
 // Shared body of the three in-place operations: every resource below the new length becomes
-// specified with the combined value; only the all flag differs between them.
+// specified with the combined value; only the all flag differs between them. Works in a's own
+// arrays; b may be a itself.
 void combineInto(CBitArray& specified, CBitArray& values, const CAccessSet& a,
                  const CAccessSet& b, Combine how)
 {
     const std::uint32_t length = std::max(a.length(), b.length());
     if (length == 0)
         return;
-    const std::uint32_t bytes = (length + 7) / 8;
-    std::vector<std::uint8_t>& buffer = scratch(bytes);
-    const ValueBytes va(a);
-    const ValueBytes vb(b);
-    const std::uint32_t both = std::min(va.count, vb.count);
-    std::uint32_t i = 0;
-    // Eight bytes at a time where both sets have bytes.
-    const std::uint64_t ta = va.tail ? ~std::uint64_t{0} : 0;
-    const std::uint64_t tb = vb.tail ? ~std::uint64_t{0} : 0;
-    for (; i + 8 <= both; i += 8) {
-        std::uint64_t as, av, bs, bv;
-        std::memcpy(&as, va.spec + i, 8);
-        std::memcpy(&av, va.vals + i, 8);
-        std::memcpy(&bs, vb.spec + i, 8);
-        std::memcpy(&bv, vb.vals + i, 8);
-        const std::uint64_t x = (as & av) | (~as & ta);
-        const std::uint64_t y = (bs & bv) | (~bs & tb);
-        const std::uint64_t r = how == Combine::Or ? (x | y) : (x & ~y);
-        std::memcpy(buffer.data() + i, &r, 8);
-    }
-    if (how == Combine::Or) {
-        for (; i < both; ++i)
-            buffer[i] = static_cast<std::uint8_t>(va.at(i) | vb.at(i));
-    } else {
-        for (; i < both; ++i)
-            buffer[i] = static_cast<std::uint8_t>(va.at(i) & ~vb.at(i));
-    }
-    for (; i < va.count; ++i)
-        buffer[i] = combine(va.at(i), vb.tail, how);
-    for (; i < vb.count; ++i)
-        buffer[i] = combine(va.tail, vb.at(i), how);
-    if (length % 8 != 0)
-        buffer[bytes - 1] &= static_cast<std::uint8_t>((1u << (length % 8)) - 1);
     specified.grow(length);
     values.grow(length);
-    specified.setRange(0, length);
-    values.loadBytes(buffer.data());
+    specifyAll(specified, values, a.all());
+    std::uint8_t* v = values.data();
+    const std::uint8_t* bs = b.specified().data();
+    const std::uint8_t* bv = b.values().data();
+    const std::uint32_t both = b.specified().byteCount();
+    const std::uint8_t tail = b.all() ? 0xFF : 0x00;
+    const std::uint32_t bytes = (length + 7) / 8;
+    std::uint32_t i = 0;
+    if (how == Combine::Or) {
+        for (; i < both; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] | (bs[i] & bv[i]) | (~bs[i] & tail));
+        for (; i < bytes; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] | tail);
+    } else {
+        for (; i < both; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] & ~((bs[i] & bv[i]) | (~bs[i] & tail)));
+        for (; i < bytes; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] & ~tail);
+    }
+    maskTail(v, length);
 }
 
 }  // namespace
@@ -177,33 +194,47 @@ void CAccessSet::setRange(std::uint32_t a, std::uint32_t b)
 
 void CAccessSet::setRanges(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
 {
-    std::uint32_t highest = 0;
-    bool any = false;
-    for (const auto& [a, b] : runs) {
-        if (std::min(a, b) > kMaxResourceNumber)
-            continue;
-        highest = std::max(highest, std::min(std::max(a, b), kMaxResourceNumber));
-        any = true;
-    }
-    if (!any)
+    const std::uint32_t length = runsLength(runs);
+    if (length == 0)
         return;
-    growTo(highest + 1);
-    const std::uint32_t bytes = specified_.byteCount();
-    std::vector<std::uint8_t>& bits = scratch(2 * bytes);
-    std::uint8_t* spec = bits.data();
-    std::uint8_t* vals = bits.data() + bytes;
-    std::copy_n(specified_.data(), bytes, spec);
-    std::copy_n(values_.data(), bytes, vals);
-    for (const auto& [a, b] : runs) {
-        const std::uint32_t lo = std::min(a, b);
-        const std::uint32_t hi = std::min(std::max(a, b), kMaxResourceNumber);
-        if (lo <= hi) {
-            setBits(spec, lo, hi);
-            setBits(vals, lo, hi);
+    growTo(length);
+    for (const auto& run : runs) {
+        std::uint32_t lo = 0;
+        std::uint32_t hi = 0;
+        if (clipRun(run, lo, hi)) {
+            setBits(specified_.data(), lo, hi);
+            setBits(values_.data(), lo, hi);
         }
     }
-    specified_.loadBytes(spec);
-    values_.loadBytes(vals);
+}
+
+void CAccessSet::assignRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
+{
+    const std::uint32_t length = runsLength(runs);
+    specified_.setSize(length);
+    values_.setSize(length);
+    all_ = false;
+    setRanges(runs);
+}
+
+void CAccessSet::combineRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs,
+                             bool remove)
+{
+    const std::uint32_t length = std::max(this->length(), runsLength(runs));
+    if (length == 0)
+        return;
+    growTo(length);
+    specifyAll(specified_, values_, all_);
+    for (const auto& run : runs) {
+        std::uint32_t lo = 0;
+        std::uint32_t hi = 0;
+        if (!clipRun(run, lo, hi))
+            continue;
+        if (remove)
+            clearBits(values_.data(), lo, hi);
+        else
+            setBits(values_.data(), lo, hi);
+    }
 }
 
 void CAccessSet::setAll()

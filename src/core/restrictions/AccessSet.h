@@ -53,6 +53,18 @@ public:
     // Nothing specified any more, and all = true.
     void setAll();
 
+    // The same as building a fresh set R with setRanges(runs) and then this = R, uniteWith(R)
+    // or subtract(R), without making R.
+    void assignRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs);
+    void uniteWithRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
+    {
+        combineRuns(runs, false);
+    }
+    void subtractRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
+    {
+        combineRuns(runs, true);
+    }
+
     // In place: this = union(this, b), difference(this, b), markUnion(this, b).
     void uniteWith(const CAccessSet& b);
     void subtract(const CAccessSet& b);
@@ -72,6 +84,8 @@ public:
     bool sameAs(const CAccessSet& other) const;
 
 private:
+    void combineRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs, bool remove);
+
     CBitArray specified_;
     CBitArray values_;
     bool all_ = false;

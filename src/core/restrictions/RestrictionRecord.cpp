@@ -213,6 +213,20 @@ const CAccessSet* CRestrictionRecord::findResources(std::u16string_view key) con
     return i != kNone && resources_[i].hasValues ? &resources_[i].values : nullptr;
 }
 
+CAccessSet& CRestrictionRecord::editResources(std::u16string_view key)
+{
+    ResourceEntry& e = resourceEntry(key);
+    e.hasValues = true;
+    return e.values;
+}
+
+CAccessSet& CRestrictionRecord::editResourceExplicit(std::u16string_view key)
+{
+    ResourceEntry& e = resourceEntry(key);
+    e.hasMarks = true;
+    return e.marks;
+}
+
 void CRestrictionRecord::markAllExplicit(std::u16string_view key)
 {
     ResourceEntry& e = resourceEntry(key);

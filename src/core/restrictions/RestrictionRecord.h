@@ -57,6 +57,8 @@ public:
     void setResource(std::u16string_view key, std::uint32_t n, bool value);
     bool resourceValue(std::u16string_view key, std::uint32_t n) const;
     const CAccessSet* findResources(std::u16string_view key) const;
+    // The values of the key for changing in place, an empty set added when missing.
+    CAccessSet& editResources(std::u16string_view key);
     // f(std::u16string_view key, const CAccessSet& values) for every entry of resources, in key order.
     template <class F>
     void forEachResources(F&& f) const;
@@ -74,6 +76,8 @@ public:
     void dropExplicit(std::u16string_view key);
     bool resourceExplicit(std::u16string_view key, std::uint32_t n) const;
     const CAccessSet* findResourceExplicit(std::u16string_view key) const;
+    // The marks of the key for changing in place, an empty set added when missing.
+    CAccessSet& editResourceExplicit(std::u16string_view key);
     // f(std::u16string_view key, const CAccessSet& marks) for every entry of resourceExplicit.
     template <class F>
     void forEachResourceExplicit(F&& f) const;

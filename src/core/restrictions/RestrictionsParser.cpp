@@ -185,9 +185,14 @@ bool CParser::processLine()
     static constexpr std::array<Statement, 4> kPlain = {
         &CParser::studioRef, &CParser::classOfUser, &CParser::feature, &CParser::resource,
     };
-    const bool bracketed = c.rest().front() == u'[';
-    const Statement* first = bracketed ? kBracketed.data() : kPlain.data();
-    const Statement* end = first + (bracketed ? kBracketed.size() : kPlain.size());
+    // Only a line starting with the letter of "studio" or "class" can be a studio reference or a
+    // class line; any other plain line goes straight to the feature and resource statements.
+    const char16_t lead = c.rest().front();
+    const bool bracketed = lead == u'[';
+    const bool keywordLead = lead == u's' || lead == u'S' || lead == u'c' || lead == u'C';
+    const Statement* first = bracketed ? kBracketed.data() : kPlain.data() + (keywordLead ? 0 : 2);
+    const Statement* end = bracketed ? kBracketed.data() + kBracketed.size()
+                                     : kPlain.data() + kPlain.size();
     Outcome outcome = Outcome::NoMatch;
     for (const Statement* statement = first; statement != end; ++statement) {
         c.setPos(0);
@@ -311,12 +316,9 @@ Outcome CParser::resource(CLineCursor& c)
     if (!c.identifier(key) || (op = c.op()) < 0)
         return Outcome::NoMatch;
 
-    CAccessSet set;
     const bool star = c.literal(u'*');
-    if (star) {
-        set.setAll();
-    } else {
-        runs_.clear();
+    runs_.clear();
+    if (!star) {
         do {
             std::uint32_t first = 0;
             std::uint32_t last = 0;
@@ -332,28 +334,37 @@ Outcome CParser::resource(CLineCursor& c)
                 return fail(kResourceOutOfRange);
             runs_.emplace_back(first, last);
         } while (c.literal(u','));
-        set.setRanges(runs_);
     }
 
     if (kind_ == EntityKind::None)
         return fail(kResourceOutside);
+    // The line's set is "*" (every resource) or its runs; it is applied to the key's marks and
+    // values in place rather than built on its own.
+    static const CAccessSet kStar = CAccessSet::uniform(true);
+    CAccessSet& marks = record_.editResourceExplicit(key);
     if (op == 3) {
-        record_.markInherited(key, set);
+        star ? marks.subtract(kStar) : marks.subtractRuns(runs_);
     } else {
         // "=" in a class or user states every resource of the key; in a studio only those listed.
         if (star || (op == 0 && inClassOrUser()))
-            record_.markAllExplicit(key);
-        record_.markExplicit(key, set);
+            marks.setAll();
+        star ? marks.uniteWith(kStar) : marks.uniteWithRuns(runs_);
     }
     switch (op) {
     case 0:
-        record_.setResources(key, std::move(set));
+        if (star)
+            record_.editResources(key) = kStar;
+        else
+            record_.editResources(key).assignRuns(runs_);
         break;
     case 1:
-        record_.addResources(key, std::move(set));
+        star ? record_.editResources(key).uniteWith(kStar)
+             : record_.editResources(key).uniteWithRuns(runs_);
         break;
     case 2:
-        record_.removeResources(key, set);
+        if (record_.findResources(key))
+            star ? record_.editResources(key).subtract(kStar)
+                 : record_.editResources(key).subtractRuns(runs_);
         break;
     default:
         break;

@@ -49,26 +49,54 @@ void addRun(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std::uin
         runs.emplace_back(lo, hi);
 }
 
-// The set bits of one byte standing for numbers base to base + 7, a stretch of bits at a time.
-void addBits(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std::uint32_t base,
-             std::uint8_t bits)
+static_assert(std::endian::native == std::endian::little, "bit words are read from bytes in order");
+
+// The set bits of one word standing for numbers base to base + 63, a stretch of bits at a time.
+void addWordRuns(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std::uint32_t base,
+                 std::uint64_t bits)
 {
-    unsigned rest = bits;
-    while (rest != 0) {
-        const int start = std::countr_zero(rest);
-        const int length = std::countr_one(rest >> start);
+    while (bits != 0) {
+        const int start = std::countr_zero(bits);
+        const int length = std::countr_one(bits >> start);
         addRun(runs, base + static_cast<std::uint32_t>(start),
                base + static_cast<std::uint32_t>(start + length - 1));
-        rest &= ~(((1u << length) - 1) << start);
+        if (start + length >= 64)
+            break;
+        bits &= ~std::uint64_t{0} << (start + length);
     }
 }
 
-// Bits of byte i that stand for resource numbers 1 to limit - 1 (bit 0 is never a resource).
-std::uint8_t listMask(std::uint32_t i, std::uint32_t limit)
+// Bits 64 * w to 64 * w + 63 of an array, clear past its storage.
+std::uint64_t wordAt(const CBitArray& a, std::uint32_t w)
 {
-    std::uint8_t mask = i == 0 ? 0xFE : 0xFF;
-    if ((i + 1) * 8 > limit)
-        mask = static_cast<std::uint8_t>(mask & ((1u << (limit - i * 8)) - 1));
+    const std::uint32_t bytes = a.hasStorage() ? a.byteCount() : 0;
+    const std::uint32_t offset = w * 8;
+    if (offset >= bytes)
+        return 0;
+    std::uint64_t word = 0;
+    std::memcpy(&word, a.data() + offset, std::min<std::uint32_t>(8, bytes - offset));
+    return word;  // little-endian: byte k of the array lands in bits 8k to 8k + 7
+}
+
+// The values of resources 64 * w to 64 * w + 63 of a set, specified or answered by all.
+std::uint64_t valueWord(const CAccessSet& s, std::uint32_t w)
+{
+    const std::uint64_t tail = s.all() ? ~std::uint64_t{0} : 0;
+    const std::uint32_t bytes = s.specified().byteCount();
+    const std::uint32_t offset = w * 8;
+    if (offset >= bytes)
+        return tail;
+    const std::uint64_t spec = wordAt(s.specified(), w);
+    // Bytes past the arrays count as unspecified, so the all flag answers for them too.
+    return (spec & wordAt(s.values(), w)) | (~spec & tail);
+}
+
+// Bits of word w that stand for resource numbers 1 to limit - 1 (bit 0 is never a resource).
+std::uint64_t limitMask(std::uint32_t w, std::uint32_t limit)
+{
+    std::uint64_t mask = w == 0 ? ~std::uint64_t{1} : ~std::uint64_t{0};
+    if ((w + 1) * 64 > limit)
+        mask &= (std::uint64_t{1} << (limit - w * 64)) - 1;
     return mask;
 }
 
@@ -89,21 +117,28 @@ std::u16string_view opText(StudioOp op)
 
 void CRestrictionsWriter::writeText(std::u16string_view text)
 {
-    crc_.update(text);
-    const std::size_t start = out_.size();
-    out_.resize(start + 2 * text.size());  // room for a CR before every unit
-    char* p = out_.data() + start;
-    for (const char16_t unit : text) {
-        if (unit == u'\n') {
-            *p++ = '\r';
-            *p++ = '\n';
-        } else if (unit < 0x80) {
-            *p++ = static_cast<char>(unit);
-        } else {
-            text::encodeWindows1252(unit, *p++);
+    // One pass in chunks: the low bytes for the CRC and the encoded bytes side by side.
+    constexpr std::size_t kChunk = 4096;
+    std::uint8_t low[kChunk];
+    char bytes[2 * kChunk];
+    while (!text.empty()) {
+        const std::size_t n = std::min(text.size(), kChunk);
+        char* p = bytes;
+        for (std::size_t i = 0; i < n; ++i) {
+            const char16_t unit = text[i];
+            low[i] = static_cast<std::uint8_t>(unit & 0xFF);
+            if (unit < 0x80) {
+                if (unit == u'\n')
+                    *p++ = '\r';
+                *p++ = static_cast<char>(unit);
+            } else {
+                text::encodeWindows1252(unit, *p++);
+            }
         }
+        crc_.update(low, n);
+        out_.append(bytes, static_cast<std::size_t>(p - bytes));
+        text.remove_prefix(n);
     }
-    out_.resize(static_cast<std::size_t>(p - out_.data()));
 }
 
 // Text collects in pending_ and goes to writeText in large pieces: the CRC and the encoding run
@@ -231,67 +266,24 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
         }
     }
 
-    // Explicit resources from 1 up to the longer array, split by value. Where both sets have
-    // bytes, eight bytes at a time, so that stretches without explicit resources cost little.
+    // Explicit resources from 1 up to the longer array, split by value, 64 numbers at a time.
     allowed_.clear();
     denied_.clear();
     const std::uint32_t limit = std::max(marks.length(), values.length());
-    const std::uint32_t bytes = (limit + 7) / 8;
     // "= *" leaves the allowed ones unwritten and the set forms the denied ones.
     const bool wantAllowed = !star;
     const bool wantDenied = !setForm;
-    auto splitByte = [&](std::uint32_t i, std::uint8_t isExplicit, std::uint8_t allowed) {
-        isExplicit &= listMask(i, limit);
+    const std::uint32_t words = (limit + 63) / 64;
+    for (std::uint32_t w = 0; w < words; ++w) {
+        const std::uint64_t isExplicit = valueWord(marks, w) & limitMask(w, limit);
         if (isExplicit == 0)
-            return;
+            continue;
+        const std::uint64_t allowed = valueWord(values, w);
         if (wantAllowed)
-            addBits(allowed_, i * 8, static_cast<std::uint8_t>(isExplicit & allowed));
+            addWordRuns(allowed_, w * 64, isExplicit & allowed);
         if (wantDenied)
-            addBits(denied_, i * 8, static_cast<std::uint8_t>(isExplicit & ~allowed));
-    };
-    const std::uint32_t both = std::min(marks.specified().byteCount(), values.specified().byteCount());
-    std::uint32_t i = 0;
-    if (both >= 8) {
-        const std::uint8_t* ms = marks.specified().data();
-        const std::uint8_t* mv = marks.values().data();
-        const std::uint8_t* vs = values.specified().data();
-        const std::uint8_t* vv = values.values().data();
-        const std::uint64_t mt = marks.all() ? ~std::uint64_t{0} : 0;
-        const std::uint64_t vt = values.all() ? ~std::uint64_t{0} : 0;
-        for (; i + 8 <= both; i += 8) {
-            std::uint64_t a, b, c, d;
-            std::memcpy(&a, ms + i, 8);
-            std::memcpy(&b, mv + i, 8);
-            std::memcpy(&c, vs + i, 8);
-            std::memcpy(&d, vv + i, 8);
-            const std::uint64_t isExplicit = (a & b) | (~a & mt);
-            if (isExplicit == 0)
-                continue;
-            const std::uint64_t allowed = (c & d) | (~c & vt);
-            // A whole word of one kind extends a run by 64 (not for the word of number 0 or the
-            // last, whose bits are masked).
-            if (i > 0 && (i + 8) * 8 <= limit && isExplicit == ~std::uint64_t{0}) {
-                if (wantAllowed && allowed == ~std::uint64_t{0}) {
-                    addRun(allowed_, i * 8, i * 8 + 63);
-                    continue;
-                }
-                if (wantDenied && allowed == 0) {
-                    addRun(denied_, i * 8, i * 8 + 63);
-                    continue;
-                }
-                if ((!wantAllowed && allowed == ~std::uint64_t{0}) || (!wantDenied && allowed == 0))
-                    continue;
-            }
-            std::uint8_t e[8];
-            std::uint8_t v[8];
-            std::memcpy(e, &isExplicit, 8);
-            std::memcpy(v, &allowed, 8);
-            for (std::uint32_t k = 0; k < 8; ++k)
-                splitByte(i + k, e[k], v[k]);
-        }
+            addWordRuns(denied_, w * 64, isExplicit & ~allowed);
     }
-    for (; i < bytes; ++i)
-        splitByte(i, marks.valueByte(i), values.valueByte(i));
 
     if (!denied_.empty() && !setForm)
         writeList(key, u" -= ", u" -= ", denied_);
@@ -305,11 +297,9 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
         inherit_.clear();
         const CBitArray& specified = marks.specified();
         const CBitArray& bits = marks.values();
-        for (std::uint32_t i = 0; i < specified.byteCount(); ++i) {
-            const std::uint8_t s = specified.data()[i];
-            const std::uint8_t v = bits.hasStorage() ? bits.data()[i] : 0;
-            addBits(inherit_, i * 8, static_cast<std::uint8_t>(s & ~v));
-        }
+        const std::uint32_t markWords = (specified.count() + 63) / 64;
+        for (std::uint32_t w = 0; w < markWords; ++w)
+            addWordRuns(inherit_, w * 64, wordAt(specified, w) & ~wordAt(bits, w));
         if (!inherit_.empty())
             writeList(key, u" @= ", u" @= ", inherit_);
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,54 @@ TEST(AccessSet, UniformRangesIncludeThePartPastTheArrays)
     EXPECT_TRUE(s.isUniform(7, 3, false));
     EXPECT_FALSE(make("NYYYYYYYYYYYYYYYYYYY", false).isUniform(1, 20, true));
     EXPECT_FALSE(make("NYYYYYYYYYYYYYNYYYYY", true).isUniform(2, 19, true));
+}
+
+// Applying the runs of a range list in place must give exactly what building their set and
+// applying it does, for sets of every shape on either side (shorter, longer, all flag either way,
+// runs at byte and word edges, reversed and overlapping runs).
+TEST(AccessSet, RunsAppliedInPlaceMatchTheSetTheyMake)
+{
+    using Runs = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+    std::mt19937 rng(7);
+    auto pick = [&rng](std::uint32_t lo, std::uint32_t hi) {
+        return std::uniform_int_distribution<std::uint32_t>(lo, hi)(rng);
+    };
+    for (int round = 0; round < 400; ++round) {
+        CAccessSet base = CAccessSet::uniform(pick(0, 1) == 1);
+        for (std::uint32_t i = 0, n = pick(0, 6); i < n; ++i) {
+            const std::uint32_t a = pick(0, 200);
+            if (pick(0, 1) == 1)
+                base.setRange(a, a + pick(0, 70));
+            else
+                base.set(a, pick(0, 1) == 1);
+        }
+        Runs runs;
+        for (std::uint32_t i = 0, n = pick(0, 5); i < n; ++i) {
+            const std::uint32_t a = pick(0, 260);
+            const std::uint32_t b = pick(0, 2) == 0 ? a : pick(0, 260);
+            runs.emplace_back(a, b);
+        }
+        if (pick(0, 20) == 0)
+            runs.emplace_back(kMaxResourceNumber - 3, kMaxResourceNumber + 5);
+        CAccessSet made;
+        made.setRanges(runs);
+
+        CAccessSet assigned = base;
+        assigned.assignRuns(runs);
+        EXPECT_TRUE(assigned.sameAs(made)) << "round " << round;
+        CAccessSet united = base;
+        united.uniteWithRuns(runs);
+        EXPECT_TRUE(united.sameAs(CAccessSet::unite(base, made))) << "round " << round;
+        CAccessSet subtracted = base;
+        subtracted.subtractRuns(runs);
+        EXPECT_TRUE(subtracted.sameAs(CAccessSet::difference(base, made))) << "round " << round;
+        // The combining operations themselves, against a set taken from the values one by one.
+        const std::uint32_t length = std::max(base.length(), made.length());
+        for (std::uint32_t n = 0; n < length + 2; ++n) {
+            ASSERT_EQ(united.value(n), base.value(n) || made.value(n)) << round << "/" << n;
+            ASSERT_EQ(subtracted.value(n), base.value(n) && !made.value(n)) << round << "/" << n;
+        }
+    }
 }
 
 }  // namespace
