@@ -14,7 +14,8 @@ using namespace vexilor::comms;
 namespace {
 
 // Answers each request with the next slice of the fuzzer's bytes, framed, with the request's
-// sequence number so the link takes it.
+// sequence number so the link takes it: a length byte, a flags byte (bits 0x80, 0x40, 0x08 go to
+// the reply's status bits, bit 0 makes the reply come from a standby controller), the payload.
 class ReplayPort : public IDatagramPort {
 public:
     ReplayPort(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
@@ -25,16 +26,24 @@ public:
     {
         std::vector<std::uint8_t> request(kMaxMessage);
         request.resize(unframeMessage(datagram, request));
-        if (request.size() < kHeaderSize || pos_ >= size_)
+        if (request.size() < kHeaderSize || size_ - pos_ < 2)
             return true;
         const std::size_t want = data_[pos_];
-        ++pos_;
+        const std::uint8_t flags = data_[pos_ + 1];
+        pos_ += 2;
         const std::size_t len = std::min<std::size_t>(want, size_ - pos_);
         std::vector<std::uint8_t> reply(request.begin(), request.begin() + kHeaderSize);
         reply.insert(reply.end(), data_ + pos_, data_ + pos_ + len);
         pos_ += len;
-        if (len > 0)
-            reply[3] = static_cast<std::uint8_t>((reply[3] & 0x07) | (reply[kHeaderSize] & 0xC8));
+        reply[3] = static_cast<std::uint8_t>((reply[3] & 0x07) | (flags & 0xC8));
+        // Counts in a size record stay below 1100 (still past 999 and several batches), so that
+        // one input does not fill hundreds of thousands of default alphas.
+        if (messageCommand(request.data()) == command::kSystem && request.size() > kHeaderSize
+            && request[kHeaderSize] == system::kSize)
+            for (std::size_t at = kHeaderSize + 5; at + 1 < reply.size(); at += 2)
+                writeBe16(reply.data() + at, static_cast<std::uint16_t>(readBe16(reply.data() + at) % 1100));
+        if (flags & 0x01)
+            writeBe16(reply.data(), kStandbyDevice);
         pending_.resize(2 * reply.size() + 4);
         pending_.resize(frameMessage(reply, pending_));
         from_ = address;
