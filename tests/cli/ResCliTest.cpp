@@ -143,3 +143,67 @@ TEST(ResCli, FailuresAndUsageErrorsHaveTheirExitCodes)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ResEffectiveCli, ShowsWhereEachValueComesFrom)
+{
+    TempDir dir;
+    writeWholeFile(dir.file("e.res"),
+                   crlf({"[STUDIO \"S\"]", "KP.Edit = 2", "[CLASS \"C\"]", "studio+=\"S\"", "Icom.Config = Y",
+                         "[USER \"u\"]", "class=\"C\"", "KP.Edit += 5", "Menu.File.Open = N"}));
+    const ToolResult json = runTool(kCli, {"res", "effective", dir.file("e.res"), "--user", "u", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto out = nlohmann::json::parse(json.out);
+    EXPECT_EQ(out["kind"], "user");
+    EXPECT_EQ(out["name"], "u");
+    const auto& kp = out["resources"]["KP.Edit"];
+    ASSERT_EQ(kp.size(), 136u) << "one row per keypanel of the default intercom";
+    EXPECT_EQ(kp[1], nlohmann::json::parse(R"({"n":2,"restricted":false,"explicit":false,"inheritedRestricted":false})"));
+    EXPECT_EQ(kp[4], nlohmann::json::parse(R"({"n":5,"restricted":false,"explicit":true,"inheritedRestricted":true})"));
+    EXPECT_EQ(kp[5]["restricted"], true);
+    EXPECT_EQ(out["features"]["Icom.Config"],
+              nlohmann::json::parse(R"({"denied":false,"explicit":false,"inheritedDenied":false})"));
+    EXPECT_EQ(out["features"]["Menu.File.Open"]["denied"], true) << "menu items held by the record are listed";
+
+    const ToolResult text = runTool(kCli, {"res", "effective", dir.file("e.res"), "--user", "u"});
+    ASSERT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("KP.Edit 5 allow explicit (inherited: deny)\n"), std::string::npos);
+    EXPECT_NE(text.out.find("Icom.Config allow inherited (inherited: allow)\n"), std::string::npos);
+}
+
+TEST(ResEffectiveCli, TakesCountsAndTypesFromAConfiguration)
+{
+    TempDir dir;
+    vexilor::CIntercom icom;
+    icom.keypanelCount = 3;
+    std::u16string error;
+    ASSERT_TRUE(vexilor::SaveConfigurationFile(dir.file("small.cfg"), icom, error));
+    writeWholeFile(dir.file("e.res"), crlf({"[CLASS \"C\"]"}));
+    const ToolResult r = runTool(kCli, {"res", "effective", dir.file("e.res"), "--class", "C", "--json",
+                                        "--cfg", dir.file("small.cfg")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = nlohmann::json::parse(r.out);
+    EXPECT_EQ(out["resources"]["KP.Edit"].size(), 3u);
+    EXPECT_FALSE(out["resources"].contains("GRP.Edit")) << "the default intercom has no groups";
+}
+
+TEST(ResEffectiveCli, ReportsMissingEntitiesAndUsage)
+{
+    TempDir dir;
+    writeWholeFile(dir.file("e.res"), crlf({"[USER \"u\"]"}));
+    struct Case { std::vector<std::string> args; int exitCode; };
+    const Case cases[] = {
+        {{"res", "effective", dir.file("e.res"), "--class", "u"}, 1},
+        {{"res", "effective", dir.file("missing.res"), "--user", "u"}, 1},
+        {{"res", "effective", dir.file("e.res")}, 2},
+        {{"res", "effective", dir.file("e.res"), "--user", "u", "--class", "c"}, 2},
+    };
+    for (const Case& c : cases) {
+        const ToolResult r = runTool(kCli, c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_TRUE(c.exitCode == 0 || r.out.empty());
+    }
+}
+
+}  // namespace

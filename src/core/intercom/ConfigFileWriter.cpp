@@ -144,7 +144,12 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& target)
     static const unsigned seed = std::random_device{}();
     std::filesystem::path name = ".";
     name += target.filename();
-    name += "." + std::to_string(seed) + "-" + std::to_string(serial++) + ".tmp";
+    std::string suffix = ".";  // appended piece by piece: g++ 12 misreads a chain of + at -O3
+    suffix += std::to_string(seed);
+    suffix += '-';
+    suffix += std::to_string(serial++);
+    suffix += ".tmp";
+    name += suffix;
     std::filesystem::path temp = target;
     temp.replace_filename(name);
     return temp;
