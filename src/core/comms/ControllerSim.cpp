@@ -1,5 +1,6 @@
 #include "comms/ControllerSim.h"
 
+#include "comms/Frame.h"
 #include "comms/Message.h"
 #include "comms/WireTypes.h"
 #include "intercom/Capabilities.h"
@@ -30,6 +31,12 @@ void putText(std::vector<std::uint8_t>& out, std::u16string_view text, std::size
             out.push_back(static_cast<std::uint8_t>(b));
         }
     }
+}
+
+// A reply never grows past what one message holds: a request for more gets fewer entries.
+bool fits(const std::vector<std::uint8_t>& payload, std::size_t entry)
+{
+    return payload.size() + entry <= kMaxMessage - kHeaderSize;
 }
 
 }  // namespace
@@ -166,7 +173,8 @@ void CControllerSim::alphas(std::span<const std::uint8_t> q, std::vector<std::ui
         : icom_.Count(static_cast<unsigned>(type));
     const bool unicode = size->sizeCode == 16;
     const std::size_t width = unicode ? 8 : size->bytes;
-    for (unsigned n = first; n < first + count && n <= available; ++n) {
+    const std::size_t entry = unicode ? 2 * width : width;
+    for (unsigned n = first; n < first + count && n <= available && fits(p, entry); ++n) {
         const auto it = icom_.alphas.find(ResourceKey(static_cast<unsigned>(type), n));
         const std::u16string text = it != icom_.alphas.end()
             ? it->second.Field(size->sizeCode).str()
@@ -186,7 +194,8 @@ void CControllerSim::descriptions(std::span<const std::uint8_t> q, std::vector<s
     const unsigned first = readBe16(q.data() + 1) + 1u;
     const unsigned count = readBe16(q.data() + 3);
     const unsigned available = icom_.Count(static_cast<unsigned>(type));
-    for (unsigned n = first; n < first + count && n <= available; ++n) {
+    const std::size_t entry = unicode ? 2 * wire::kDescriptionLength : wire::kDescriptionLength;
+    for (unsigned n = first; n < first + count && n <= available && fits(p, entry); ++n) {
         const auto it = icom_.descriptions.find(ResourceKey(static_cast<unsigned>(type), n));
         const std::u16string_view text = it != icom_.descriptions.end() ? std::u16string_view(it->second.text)
                                                                          : std::u16string_view();
@@ -200,7 +209,8 @@ void CControllerSim::statementTexts(std::span<const std::uint8_t> q, std::vector
         return;
     const unsigned first = readBe16(q.data()) + 1u;
     const unsigned count = readBe16(q.data() + 2);
-    for (unsigned n = first; n < first + count && n <= icom_.uplStatementCount; ++n) {
+    for (unsigned n = first; n < first + count && n <= icom_.uplStatementCount && fits(p, wire::kStatementEntry);
+         ++n) {
         const auto it = icom_.descriptions.find(ResourceKey(restype::kUplStatement, n));
         p.insert(p.end(), wire::kStatementEntry - wire::kStatementText, 0);
         putText(p, it != icom_.descriptions.end() ? std::u16string_view(it->second.text) : std::u16string_view(),

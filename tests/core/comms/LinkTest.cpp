@@ -1,6 +1,7 @@
 #include "FakeNetwork.h"
 
 #include "comms/IcomLink.h"
+#include "intercom/Capabilities.h"
 
 #include <gtest/gtest.h>
 
@@ -183,4 +184,34 @@ TEST_F(LinkFixture, OpenRefusesWithoutAddressesOrWhileOpen)
     EXPECT_EQ(net.commands().back(), command::kSystem);
     EXPECT_EQ(net.sent.back().message.at(kHeaderSize), system::kDisconnect);
     link.Close();  // again: harmless
+}
+
+TEST(ControllerSim, RepliesNeverOutgrowOneMessage)
+{
+    CIntercom icom;
+    icom.keypanelCount = 600;
+    icom.uplStatementCount = 100;
+    icom.capabilities.set(cap::NoUserProgrammableLogic);
+    CControllerSim sim(icom, {});
+    struct Case {
+        const char* what;
+        std::uint16_t command;
+        std::vector<std::uint8_t> payload;
+        std::size_t entryBytes;
+    };
+    const Case cases[] = {
+        {"200 Unicode alphas", command::kAlphas, {0x00, 0x00, 0x00, 0x40, 0xC8}, 16},
+        {"500 four-character alphas", command::kAlphas, {0x00, 0x00, 0x00, 0x11, 0xF4}, 4},
+        {"100 Unicode descriptions", command::kDescriptions, {0x80, 0x00, 0x00, 0x00, 0x64}, 48},
+        {"50 statement texts", command::kStatementTexts, {0x00, 0x00, 0x00, 0x32}, 64},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> request(kHeaderSize);
+        writeHeader(std::span<std::uint8_t, kHeaderSize>(request.data(), kHeaderSize), 1, c.command, 9);
+        request.insert(request.end(), c.payload.begin(), c.payload.end());
+        std::vector<std::uint8_t> reply;
+        ASSERT_TRUE(sim.answer(request, reply)) << c.what;
+        EXPECT_LE(reply.size(), kMaxMessage) << c.what;
+        EXPECT_GT(reply.size() + c.entryBytes, kMaxMessage) << c.what << ": as many entries as fit";
+    }
 }
