@@ -101,13 +101,14 @@ std::uint32_t CRestrictionRecord::findResourceIndex(std::u16string_view key) con
     if (lastResource_ != kNone && text(resources_[lastResource_].key) == key)
         return lastResource_;
     std::uint32_t lo = 0;
-    std::uint32_t hi = static_cast<std::uint32_t>(resources_.size());
+    std::uint32_t hi = static_cast<std::uint32_t>(resourceOrder_.size());
     while (lo < hi) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
-        const int c = text(resources_[mid].key).compare(key);
+        const std::uint32_t index = resourceOrder_[mid];
+        const int c = text(resources_[index].key).compare(key);
         if (c == 0) {
-            lastResource_ = mid;
-            return mid;
+            lastResource_ = index;
+            return index;
         }
         if (c < 0)
             lo = mid + 1;
@@ -122,24 +123,25 @@ CRestrictionRecord::ResourceEntry& CRestrictionRecord::resourceEntry(std::u16str
     const std::uint32_t found = findResourceIndex(key);
     if (found != kNone)
         return resources_[found];
-    std::uint32_t at = static_cast<std::uint32_t>(resources_.size());
-    if (!resources_.empty() && !(text(resources_.back().key) < key)) {
+    std::uint32_t at = static_cast<std::uint32_t>(resourceOrder_.size());
+    if (!resourceOrder_.empty() && !(text(resources_[resourceOrder_.back()].key) < key)) {
         std::uint32_t lo = 0;
         std::uint32_t hi = at;
         while (lo < hi) {
             const std::uint32_t mid = lo + (hi - lo) / 2;
-            if (text(resources_[mid].key) < key)
+            if (text(resources_[resourceOrder_[mid]].key) < key)
                 lo = mid + 1;
             else
                 hi = mid;
         }
         at = lo;
     }
-    ResourceEntry fresh;
+    const auto index = static_cast<std::uint32_t>(resources_.size());
+    ResourceEntry& fresh = resources_.emplace_back();
     fresh.key = storeKey(key);
-    resources_.insert(resources_.begin() + at, std::move(fresh));
-    lastResource_ = at;
-    return resources_[at];
+    resourceOrder_.insert(resourceOrder_.begin() + at, index);
+    lastResource_ = index;
+    return fresh;
 }
 
 // A key leaves the vector only when neither map has it; a map that lacks a key keeps an empty set
@@ -149,6 +151,10 @@ void CRestrictionRecord::eraseResourceIfEmpty(std::uint32_t index)
     if (resources_[index].hasValues || resources_[index].hasMarks)
         return;
     resources_.erase(resources_.begin() + index);
+    std::erase(resourceOrder_, index);
+    for (std::uint32_t& i : resourceOrder_)
+        if (i > index)
+            --i;
     lastResource_ = kNone;
 }
 
@@ -156,6 +162,7 @@ void CRestrictionRecord::compact()
 {
     features_.shrink_to_fit();
     resources_.shrink_to_fit();
+    resourceOrder_.shrink_to_fit();
     keyText_.shrink_to_fit();
 }
 

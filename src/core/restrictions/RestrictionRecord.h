@@ -122,10 +122,13 @@ private:
     void eraseResourceIfEmpty(std::uint32_t index);
 
     std::vector<FeatureEntry> features_;
+    // Entries in the order they were added (so that adding one never moves the others) and their
+    // indices in key order.
     std::vector<ResourceEntry> resources_;
+    std::vector<std::uint32_t> resourceOrder_;
     std::u16string keyText_;
-    // The one-entry lookup cache: index of the resource key looked up last. Entries move only
-    // when a key is inserted or erased, and those clear it.
+    // The one-entry lookup cache: index in resources_ of the resource key looked up last. Entries
+    // move only when a key is erased, and that clears it.
     mutable std::uint32_t lastResource_ = kNone;
 };
 
@@ -161,24 +164,26 @@ void CRestrictionRecord::forEachFeatureEntry(F&& f) const
 template <class F>
 void CRestrictionRecord::forEachResourceEntry(F&& f) const
 {
-    for (const ResourceEntry& e : resources_)
+    for (const std::uint32_t i : resourceOrder_) {
+        const ResourceEntry& e = resources_[i];
         f(text(e.key), e.hasValues ? &e.values : nullptr, e.hasMarks ? &e.marks : nullptr);
+    }
 }
 
 template <class F>
 void CRestrictionRecord::forEachResources(F&& f) const
 {
-    for (const ResourceEntry& e : resources_)
-        if (e.hasValues)
-            f(text(e.key), e.values);
+    for (const std::uint32_t i : resourceOrder_)
+        if (resources_[i].hasValues)
+            f(text(resources_[i].key), resources_[i].values);
 }
 
 template <class F>
 void CRestrictionRecord::forEachResourceExplicit(F&& f) const
 {
-    for (const ResourceEntry& e : resources_)
-        if (e.hasMarks)
-            f(text(e.key), e.marks);
+    for (const std::uint32_t i : resourceOrder_)
+        if (resources_[i].hasMarks)
+            f(text(resources_[i].key), resources_[i].marks);
 }
 
 }  // namespace vexilor

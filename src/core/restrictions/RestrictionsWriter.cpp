@@ -15,16 +15,30 @@ namespace {
 constexpr std::size_t kMaxListLine = ressyntax::kPieceBytes - 2;
 constexpr std::size_t kFlushUnits = 32768;
 
-void appendNumber(std::u16string& s, std::uint32_t n)
+// Writes the decimal digits of n ending just before end; returns where they start.
+char16_t* formatNumber(char16_t* end, std::uint32_t n)
 {
-    char16_t digits[10];
-    int count = 0;
     do {
-        digits[count++] = static_cast<char16_t>(u'0' + n % 10);
+        *--end = static_cast<char16_t>(u'0' + n % 10);
         n /= 10;
     } while (n != 0);
-    while (count > 0)
-        s.push_back(digits[--count]);
+    return end;
+}
+
+// ",lo" or ",lo-hi" (without the comma when first) in one append.
+void appendRun(std::u16string& s, std::uint32_t lo, std::uint32_t hi, bool first)
+{
+    char16_t buffer[24];
+    char16_t* end = buffer + sizeof buffer / sizeof buffer[0];
+    char16_t* start = end;
+    if (hi != lo) {
+        start = formatNumber(start, hi);
+        *--start = u'-';
+    }
+    start = formatNumber(start, lo);
+    if (!first)
+        *--start = u',';
+    s.append(start, static_cast<std::size_t>(end - start));
 }
 
 void appendHex(std::u16string& s, std::uint32_t n)
@@ -318,13 +332,7 @@ void CRestrictionsWriter::writeList(std::u16string_view key, std::u16string_view
         const auto [lo, hi] = runs[r];
         const std::size_t mark = pending_.size();
         const bool first = mark == head;
-        if (!first)
-            pending_.push_back(u',');
-        appendNumber(pending_, lo);
-        if (hi != lo) {
-            pending_.push_back(u'-');
-            appendNumber(pending_, hi);
-        }
+        appendRun(pending_, lo, hi, first);
         if (!first && pending_.size() - lineStart > kMaxListLine) {
             pending_.resize(mark);
             pending_.push_back(u'\n');

@@ -102,6 +102,34 @@ TEST(RestrictionRecord, LookupsStayRightWhileKeysAreInsertedAroundTheLastOneLook
     EXPECT_NE(r.findResources(u"A"), nullptr);
 }
 
+TEST(RestrictionRecord, KeysAddedInAnyOrderIterateInKeyOrderAndSurviveErasing)
+{
+    CRestrictionRecord r;
+    const std::u16string keys[] = {u"PL.Edit", u"KP.Edit", u"ISO.Edit", u"AD.Edit", u"UR.Edit",
+                                   u"IFB.Edit", u"DI.Edit"};
+    for (std::uint32_t i = 0; i < std::size(keys); ++i) {
+        r.markAllExplicit(keys[i]);
+        if (i % 2 == 0)
+            r.setResource(keys[i], i + 1, true);
+    }
+    // Marks only: dropping them erases the key, and the entries added after it stay reachable.
+    r.dropExplicit(u"KP.Edit");
+    r.dropExplicit(u"ISO.Edit");  // keeps its values
+    std::vector<std::u16string> order;
+    r.forEachResourceEntry([&](std::u16string_view key, const CAccessSet*, const CAccessSet*) {
+        order.emplace_back(key);
+    });
+    EXPECT_EQ(order, (std::vector<std::u16string>{u"AD.Edit", u"DI.Edit", u"IFB.Edit", u"ISO.Edit",
+                                                  u"PL.Edit", u"UR.Edit"}));
+    for (std::uint32_t i = 0; i < std::size(keys); ++i) {
+        EXPECT_EQ(r.resourceValue(keys[i], i + 1), i % 2 == 0) << i;
+        EXPECT_EQ(r.resourceExplicit(keys[i], 1), i != 1 && i != 2) << i;
+    }
+    r.markAllExplicit(u"KP.Edit");
+    EXPECT_TRUE(r.resourceExplicit(u"KP.Edit", 9));
+    EXPECT_TRUE(r.resourceValue(u"UR.Edit", 5));
+}
+
 TEST(RestrictionRecord, CopiesAreIndependentValues)
 {
     CRestrictionRecord a;
