@@ -90,8 +90,9 @@ private:
     Outcome crc(CLineCursor& c);
     Outcome studioRef(CLineCursor& c);
     Outcome classOfUser(CLineCursor& c);
-    Outcome feature(CLineCursor& c);
-    Outcome resource(CLineCursor& c);
+    Outcome keyed(CLineCursor& c);
+    Outcome featureValue(CLineCursor& c, std::u16string_view key);
+    Outcome resource(CLineCursor& c, std::u16string_view key, int op);
 
     void commitSection();
     bool inClassOrUser() const { return kind_ == EntityKind::Class || kind_ == EntityKind::User; }
@@ -131,11 +132,17 @@ void CParser::run(std::string_view bytes)
         if (crlf)
             piece.remove_suffix(2);
         line_.resize(piece.size() + (crlf ? 1 : 0));
+        const auto* in = reinterpret_cast<const unsigned char*>(piece.data());
         unsigned char high = 0;
-        for (std::size_t i = 0; i < piece.size(); ++i) {
-            const unsigned char b = static_cast<unsigned char>(piece[i]);
-            line_[i] = decode[b];
-            high |= b;
+        for (std::size_t i = 0; i < piece.size(); ++i)
+            high |= in[i];
+        // ASCII, the usual case, widens as it is; other bytes go through the code page.
+        if (high & 0x80) {
+            for (std::size_t i = 0; i < piece.size(); ++i)
+                line_[i] = decode[in[i]];
+        } else {
+            for (std::size_t i = 0; i < piece.size(); ++i)
+                line_[i] = in[i];
         }
         if (crlf)
             line_.back() = u'\n';
@@ -182,8 +189,8 @@ bool CParser::processLine()
         &CParser::device,       &CParser::alphas,      &CParser::studioSection,
         &CParser::classSection, &CParser::userSection, &CParser::crc,
     };
-    static constexpr std::array<Statement, 4> kPlain = {
-        &CParser::studioRef, &CParser::classOfUser, &CParser::feature, &CParser::resource,
+    static constexpr std::array<Statement, 3> kPlain = {
+        &CParser::studioRef, &CParser::classOfUser, &CParser::keyed,
     };
     // Only a line starting with the letter of "studio" or "class" can be a studio reference or a
     // class line; any other plain line goes straight to the feature and resource statements.
@@ -292,11 +299,35 @@ Outcome CParser::classOfUser(CLineCursor& c)
     return Outcome::Done;
 }
 
-Outcome CParser::feature(CLineCursor& c)
+// A feature line (a name, "=", Y or N) is tried first and then a resource line (an identifier,
+// an operator, "*" or a range list); both start with the key and the operator, which are read
+// once.
+Outcome CParser::keyed(CLineCursor& c)
 {
     std::u16string_view key;
-    if (!c.name(key) || c.op() != 0)
+    const std::size_t start = c.pos();
+    if (!c.identifier(key)) {
+        // Only a feature can have a quoted name.
+        c.setPos(start);
+        if (!c.quotedName(key) || c.op() != 0)
+            return Outcome::NoMatch;
+        return featureValue(c, key);
+    }
+    const int op = c.op();
+    if (op < 0)
         return Outcome::NoMatch;
+    if (op == 0) {
+        const std::size_t afterOp = c.pos();
+        const Outcome outcome = featureValue(c, key);
+        if (outcome != Outcome::NoMatch)
+            return outcome;
+        c.setPos(afterOp);
+    }
+    return resource(c, key, op);
+}
+
+Outcome CParser::featureValue(CLineCursor& c, std::u16string_view key)
+{
     bool value = false;
     if (c.literal(u'Y') || c.literal(u'y'))
         value = true;
@@ -309,13 +340,8 @@ Outcome CParser::feature(CLineCursor& c)
     return Outcome::Done;
 }
 
-Outcome CParser::resource(CLineCursor& c)
+Outcome CParser::resource(CLineCursor& c, std::u16string_view key, int op)
 {
-    std::u16string_view key;
-    int op = -1;
-    if (!c.identifier(key) || (op = c.op()) < 0)
-        return Outcome::NoMatch;
-
     const bool star = c.literal(u'*');
     runs_.clear();
     if (!star) {
