@@ -88,7 +88,10 @@ std::uint64_t wordAt(const CBitArray& a, std::uint32_t w)
     if (offset >= bytes)
         return 0;
     std::uint64_t word = 0;
-    std::memcpy(&word, a.data() + offset, std::min<std::uint32_t>(8, bytes - offset));
+    if (bytes - offset >= 8)
+        std::memcpy(&word, a.data() + offset, 8);
+    else
+        std::memcpy(&word, a.data() + offset, bytes - offset);
     return word;  // little-endian: byte k of the array lands in bits 8k to 8k + 7
 }
 
