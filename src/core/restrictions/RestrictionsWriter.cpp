@@ -145,8 +145,9 @@ void CRestrictionsWriter::writeText(std::u16string_view text)
             const char16_t unit = text[i];
             low[i] = static_cast<std::uint8_t>(unit & 0xFF);
             if (unit < 0x80) {
-                if (unit == u'\n')
-                    *p++ = '\r';
+                // A CR goes in front of a line feed without a branch.
+                *p = '\r';
+                p += unit == u'\n' ? 1 : 0;
                 *p++ = static_cast<char>(unit);
             } else {
                 text::encodeWindows1252(unit, *p++);
