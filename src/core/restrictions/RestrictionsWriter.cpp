@@ -134,26 +134,48 @@ std::u16string_view opText(StudioOp op)
 
 void CRestrictionsWriter::writeText(std::u16string_view text)
 {
-    // One pass in chunks: the low bytes for the CRC and the encoded bytes side by side.
+    // In chunks: the low bytes for the CRC first; when the chunk is ASCII they are the output
+    // bytes too, copied a line at a time with a CR put before each line feed.
     constexpr std::size_t kChunk = 4096;
     std::uint8_t low[kChunk];
     char bytes[2 * kChunk];
     while (!text.empty()) {
         const std::size_t n = std::min(text.size(), kChunk);
-        char* p = bytes;
+        unsigned seen = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const char16_t unit = text[i];
-            low[i] = static_cast<std::uint8_t>(unit & 0xFF);
-            if (unit < 0x80) {
-                // A CR goes in front of a line feed without a branch.
-                *p = '\r';
-                p += unit == u'\n' ? 1 : 0;
-                *p++ = static_cast<char>(unit);
-            } else {
-                text::encodeWindows1252(unit, *p++);
-            }
+            low[i] = static_cast<std::uint8_t>(text[i] & 0xFF);
+            seen |= text[i];
         }
         crc_.update(low, n);
+        char* p = bytes;
+        if (seen < 0x80) {
+            const std::uint8_t* q = low;
+            const std::uint8_t* const end = low + n;
+            while (q < end) {
+                const auto* lf = static_cast<const std::uint8_t*>(
+                    std::memchr(q, '\n', static_cast<std::size_t>(end - q)));
+                const std::size_t length = static_cast<std::size_t>((lf ? lf : end) - q);
+                std::memcpy(p, q, length);
+                p += length;
+                q += length;
+                if (lf) {
+                    *p++ = '\r';
+                    *p++ = '\n';
+                    ++q;
+                }
+            }
+        } else {
+            for (std::size_t i = 0; i < n; ++i) {
+                const char16_t unit = text[i];
+                if (unit < 0x80) {
+                    if (unit == u'\n')
+                        *p++ = '\r';
+                    *p++ = static_cast<char>(unit);
+                } else {
+                    text::encodeWindows1252(unit, *p++);
+                }
+            }
+        }
         out_.append(bytes, static_cast<std::size_t>(p - bytes));
         text.remove_prefix(n);
     }
