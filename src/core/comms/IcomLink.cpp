@@ -119,21 +119,20 @@ bool CIcomLink::exchange()
             const int got = port_.receive(received_, static_cast<int>(std::max<long long>(left.count(), 0)), from);
             if (got < 0)
                 break;  // nothing more in this attempt's time
-            // A datagram from another host is never taken for the reply, nor does it cost the
-            // attempt: the wait goes on for the controller's answer.
-            if (from != target) {
-                if (Clock::now() >= deadline)
-                    break;
-                continue;
+            // Only this request's reply from the controller in use is taken. Anything else (another
+            // host, not a frame, a late reply to an earlier request) is dropped and the wait goes on:
+            // a stale datagram left in the socket must not cost this and every later exchange an
+            // attempt.
+            if (from == target) {
+                const std::size_t length =
+                    unframeMessage({received_.data(), static_cast<std::size_t>(got)}, message_);
+                if (length >= kHeaderSize && messageSequence(message_.data()) == requestSequence_) {
+                    messageLength_ = length;
+                    return true;
+                }
             }
-            // From the controller, anything but the reply to this request (not a frame, too
-            // short, another sequence number) ends the attempt; a retry follows.
-            const std::size_t length = unframeMessage({received_.data(), static_cast<std::size_t>(got)}, message_);
-            if (length >= kHeaderSize && messageSequence(message_.data()) == requestSequence_) {
-                messageLength_ = length;
-                return true;
-            }
-            break;
+            if (Clock::now() >= deadline)
+                break;
         }
     }
     messageLength_ = 0;
