@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include <unistd.h>
 
 using namespace vexilor;
@@ -207,4 +210,57 @@ TEST_F(RefreshE2e, DiscoverListsTheControllersThatAnswer)
                                            "--no-adapters", "--wait-ms", "300"});
     EXPECT_EQ(text.out, "DEMO\tPendra System Controller\tActive\t127.0.0.30\t\t4/8 Available\t\n");
     EXPECT_EQ(runTool(kCli, {"discover", "--to", "not-an-ip"}).exitCode, 2);
+}
+
+namespace {
+
+// Two network namespaces joined by a veth pair, removed again when the object goes.
+class VethPair {
+public:
+    VethPair()
+    {
+        const std::string id = std::to_string(getpid() % 100000);
+        a_ = "vx" + id + "a";
+        b_ = "vx" + id + "b";
+        const std::string script = "ip netns add " + a_ + " && ip netns add " + b_ + " && ip link add " + a_
+            + " type veth peer name " + b_ + " && ip link set " + a_ + " netns " + a_ + " && ip link set " + b_
+            + " netns " + b_ + " && ip -n " + a_ + " addr add 10.77.0.1/24 dev " + a_ + " && ip -n " + b_
+            + " addr add 10.77.0.2/24 dev " + b_ + " && ip -n " + a_ + " link set " + a_ + " up && ip -n " + b_
+            + " link set " + b_ + " up 2>/dev/null";
+        ok_ = std::system((script + " >/dev/null 2>&1").c_str()) == 0;
+    }
+    ~VethPair()
+    {
+        std::system(("ip netns del " + a_ + " >/dev/null 2>&1; ip netns del " + b_ + " >/dev/null 2>&1").c_str());
+    }
+    bool ok() const { return ok_; }
+    const std::string& a() const { return a_; }
+    const std::string& b() const { return b_; }
+
+private:
+    std::string a_, b_;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+TEST_F(RefreshE2e, DiscoverReachesAControllerByRealBroadcast)
+{
+    const std::string ip = "/usr/sbin/ip";
+    if (geteuid() != 0 || !std::filesystem::exists(ip))
+        GTEST_SKIP() << "needs root and ip netns";
+    VethPair net;
+    if (!net.ok())
+        GTEST_SKIP() << "network namespaces are not available here";
+    // The controller listens on every address of its namespace, as a broadcast reaches it there.
+    std::vector<std::string> args = sim("0.0.0.0", "27410");
+    args[3] = "NETB";
+    SimProcess controller(args, {ip, "netns", "exec", net.b()});
+    ASSERT_TRUE(controller.ready());
+    const ToolResult r = runTool(ip, {"netns", "exec", net.a(), kCli, "discover", "--wait-ms", "1000", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto list = nlohmann::json::parse(r.out);
+    ASSERT_EQ(list.size(), 1u) << r.out;
+    EXPECT_EQ(list[0]["name"], "NETB");
+    EXPECT_EQ(list[0]["ip"], "10.77.0.2");
 }

@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-SimProcess::SimProcess(const std::vector<std::string>& args)
+SimProcess::SimProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix)
 {
     int out[2];
     if (pipe(out) != 0)
@@ -21,9 +21,13 @@ SimProcess::SimProcess(const std::vector<std::string>& args)
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
-    const std::string program = VEXILOR_ICOMSIM;
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& a : args)
+    const std::string sim = VEXILOR_ICOMSIM;
+    std::vector<std::string> all = prefix;
+    all.push_back(sim);
+    all.insert(all.end(), args.begin(), args.end());
+    const std::string& program = all.front();
+    std::vector<char*> argv;
+    for (const std::string& a : all)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);

@@ -8,7 +8,8 @@
 // A vexilor-icomsim child process, ready to answer once constructed, stopped when destroyed.
 class SimProcess {
 public:
-    explicit SimProcess(const std::vector<std::string>& args);
+    // prefix runs the simulator through another program (e.g. "ip netns exec NAME").
+    explicit SimProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
