@@ -1,6 +1,8 @@
 #include "RunTool.h"
 #include "SimProcess.h"
 
+#include "comms/Frame.h"
+#include "comms/Message.h"
 #include "intercom/ConfigurationFile.h"
 #include "intercom/Intercom.h"
 #include "text/Windows1252.h"
@@ -10,7 +12,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace vexilor;
@@ -163,6 +169,46 @@ TEST_F(RefreshE2e, GarbageAndWrongSequenceNumbersAreSkipped)
     }
 }
 
+TEST_F(RefreshE2e, TheSimulatorKeepsServingAfterGarbageRequests)
+{
+    SimProcess controller(sim("127.0.0.33", "27633"));
+    ASSERT_TRUE(controller.ready());
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(27633);
+    to.sin_addr.s_addr = inet_addr("127.0.0.33");
+    // Raw bytes, and well-framed requests of every command the controller knows (and some it does
+    // not) with headers and payloads of random bytes and lengths.
+    std::mt19937 rng(7);
+    const std::uint16_t commands[] = {comms::command::kAlphas, comms::command::kDescriptions,
+                                      comms::command::kCapabilities, comms::command::kStatementTexts,
+                                      comms::command::kConnect, comms::command::kSystem,
+                                      comms::command::kControllerAddresses, comms::command::kDiscovery, 0, 1023};
+    std::vector<std::uint8_t> message, frame;
+    for (int i = 0; i < 2000; ++i) {
+        message.resize(rng() % 48);
+        for (std::uint8_t& b : message)
+            b = static_cast<std::uint8_t>(rng());
+        if (i % 4 != 0 && message.size() >= comms::kHeaderSize) {
+            const std::uint16_t c = commands[rng() % std::size(commands)];
+            message[2] = static_cast<std::uint8_t>(c);
+            message[3] = static_cast<std::uint8_t>((message[3] & 0x07) | (c >> 8) << 4);
+            frame.resize(2 * message.size() + 4);
+            frame.resize(comms::frameMessage(message, frame));
+        } else {
+            frame = message;
+        }
+        sendto(fd, frame.data(), frame.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    close(fd);
+    const std::string cfg = demoCfg("127.0.0.33", "0.0.0.0");
+    const ToolResult r = refresh(cfg, "27633");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    expectControllerData(load(cfg));
+}
+
 TEST_F(RefreshE2e, ANameMismatchLeavesTheFileUntouched)
 {
     std::vector<std::string> args = sim("127.0.0.27", "27627");
@@ -217,28 +263,38 @@ namespace {
 // Two network namespaces joined by a veth pair, removed again when the object goes.
 class VethPair {
 public:
-    VethPair()
+    explicit VethPair(const std::string& ip) : ip_(ip)
     {
         const std::string id = std::to_string(getpid() % 100000);
         a_ = "vx" + id + "a";
         b_ = "vx" + id + "b";
-        const std::string script = "ip netns add " + a_ + " && ip netns add " + b_ + " && ip link add " + a_
-            + " type veth peer name " + b_ + " && ip link set " + a_ + " netns " + a_ + " && ip link set " + b_
-            + " netns " + b_ + " && ip -n " + a_ + " addr add 10.77.0.1/24 dev " + a_ + " && ip -n " + b_
-            + " addr add 10.77.0.2/24 dev " + b_ + " && ip -n " + a_ + " link set " + a_ + " up && ip -n " + b_
-            + " link set " + b_ + " up 2>/dev/null";
-        ok_ = std::system((script + " >/dev/null 2>&1").c_str()) == 0;
+        const std::vector<std::string> steps = {
+            "netns add " + a_,
+            "netns add " + b_,
+            "link add " + a_ + " type veth peer name " + b_,
+            "link set " + a_ + " netns " + a_,
+            "link set " + b_ + " netns " + b_,
+            "-n " + a_ + " addr add 10.77.0.1/24 dev " + a_,
+            "-n " + b_ + " addr add 10.77.0.2/24 dev " + b_,
+            "-n " + a_ + " link set " + a_ + " up",
+            "-n " + b_ + " link set " + b_ + " up",
+        };
+        ok_ = true;
+        for (const std::string& step : steps)
+            ok_ = ok_ && std::system((ip_ + " " + step + " >/dev/null 2>&1").c_str()) == 0;
     }
     ~VethPair()
     {
-        std::system(("ip netns del " + a_ + " >/dev/null 2>&1; ip netns del " + b_ + " >/dev/null 2>&1").c_str());
+        // Deleting a namespace takes its end of the veth pair, and with it the other end.
+        for (const std::string& ns : {a_, b_})
+            (void)std::system((ip_ + " netns del " + ns + " >/dev/null 2>&1").c_str());
     }
     bool ok() const { return ok_; }
     const std::string& a() const { return a_; }
     const std::string& b() const { return b_; }
 
 private:
-    std::string a_, b_;
+    std::string ip_, a_, b_;
     bool ok_ = false;
 };
 
@@ -246,10 +302,13 @@ private:
 
 TEST_F(RefreshE2e, DiscoverReachesAControllerByRealBroadcast)
 {
-    const std::string ip = "/usr/sbin/ip";
-    if (geteuid() != 0 || !std::filesystem::exists(ip))
+    std::string ip;
+    for (const char* candidate : {"/usr/sbin/ip", "/sbin/ip", "/usr/bin/ip", "/bin/ip"})
+        if (ip.empty() && std::filesystem::exists(candidate))
+            ip = candidate;
+    if (geteuid() != 0 || ip.empty())
         GTEST_SKIP() << "needs root and ip netns";
-    VethPair net;
+    VethPair net(ip);
     if (!net.ok())
         GTEST_SKIP() << "network namespaces are not available here";
     // The controller listens on every address of its namespace, as a broadcast reaches it there.
