@@ -53,25 +53,12 @@ CRestrictionRecord& CEntitySelection::target()
 
 // ---- bases ----
 
-CRestrictionRecord CEntitySelection::unionOf(const CRestrictionRecord& a, const CRestrictionRecord& b)
-{
-    CRestrictionRecord r = a;
-    b.forEachFeature([&](std::u16string_view key, bool v) { r.setFeature(key, v); });
-    b.forEachFeatureExplicit([&](std::u16string_view key, bool e) {
-        if (e)
-            r.setFeatureExplicit(key, true);
-        else if (!a.findFeatureExplicit(key))
-            r.setFeatureExplicit(key, false);
-    });
-    b.forEachResources([&](std::u16string_view key, const CAccessSet& s) { r.addResources(key, s); });
-    b.forEachResourceExplicit([&](std::u16string_view key, const CAccessSet& marks) {
-        const CAccessSet* mine = a.findResourceExplicit(key);
-        r.setResourceMarks(key, mine ? CAccessSet::markUnion(*mine, marks) : marks);
-    });
-    return r;
-}
+namespace {
 
-CRestrictionRecord CEntitySelection::differenceOf(const CRestrictionRecord& a, const CRestrictionRecord& b)
+// Union and difference of records differ only in what they do to the values of resources: both
+// copy b's features, join the explicit marks of features, and markUnion the explicit marks of
+// resources.
+CRestrictionRecord combine(const CRestrictionRecord& a, const CRestrictionRecord& b, bool subtract)
 {
     CRestrictionRecord r = a;
     b.forEachFeature([&](std::u16string_view key, bool v) { r.setFeature(key, v); });
@@ -81,9 +68,10 @@ CRestrictionRecord CEntitySelection::differenceOf(const CRestrictionRecord& a, c
         else if (!a.findFeatureExplicit(key))
             r.setFeatureExplicit(key, false);
     });
-    // Keys of b that the result has no values for are ignored.
     b.forEachResources([&](std::u16string_view key, const CAccessSet& s) {
-        if (r.findResources(key))
+        if (!subtract)
+            r.addResources(key, s);
+        else if (r.findResources(key))  // keys the result has no values for are ignored
             r.removeResources(key, s);
     });
     b.forEachResourceExplicit([&](std::u16string_view key, const CAccessSet& marks) {
@@ -91,6 +79,18 @@ CRestrictionRecord CEntitySelection::differenceOf(const CRestrictionRecord& a, c
         r.setResourceMarks(key, mine ? CAccessSet::markUnion(*mine, marks) : marks);
     });
     return r;
+}
+
+}  // namespace
+
+CRestrictionRecord CEntitySelection::unionOf(const CRestrictionRecord& a, const CRestrictionRecord& b)
+{
+    return combine(a, b, false);
+}
+
+CRestrictionRecord CEntitySelection::differenceOf(const CRestrictionRecord& a, const CRestrictionRecord& b)
+{
+    return combine(a, b, true);
 }
 
 void CEntitySelection::applyRefs(CRestrictionRecord& base, const std::vector<StudioRef>* refs) const
