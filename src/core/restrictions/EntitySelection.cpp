@@ -4,6 +4,22 @@
 
 namespace vexilor {
 
+namespace {
+
+// Keys by index; empty outside the tables, so that a stray index never lands on a neighbouring
+// table entry (resource index -1 would otherwise name the last feature).
+std::u16string_view resourceKeyAt(int k)
+{
+    return k >= 0 && k < kResourceKeyCount ? resourceKeyName(k) : std::u16string_view();
+}
+
+std::u16string_view featureKeyAt(int i)
+{
+    return i >= 0 && i < kFeatureKeywordCount ? featureKey(i) : std::u16string_view();
+}
+
+}  // namespace
+
 bool CEntitySelection::select(std::u16string_view name, EntityKind kind)
 {
     if (!model_.documentValid())
@@ -28,9 +44,14 @@ bool CEntitySelection::select(std::u16string_view name, EntityKind kind)
     return true;
 }
 
+bool CEntitySelection::storable() const
+{
+    return !model_.readOnly() && hasSelection() && !layers_.empty() && model_.exists(kind_, name_);
+}
+
 bool CEntitySelection::commit()
 {
-    if (model_.readOnly() || !hasSelection() || layers_.empty())
+    if (!storable())
         return false;
     model_.putRecord(kind_, name_, layers_.front());
     return true;
@@ -168,19 +189,19 @@ int CEntitySelection::featureDeniedFrom(std::size_t first, std::u16string_view k
 
 int CEntitySelection::isRestricted(int k, std::uint32_t n) const
 {
-    return restrictedFrom(0, resourceKeyName(k), n);
+    return restrictedFrom(0, resourceKeyAt(k), n);
 }
 
 int CEntitySelection::inheritedRestricted(int k, std::uint32_t n) const
 {
-    return restrictedFrom(1, resourceKeyName(k), n);
+    return restrictedFrom(1, resourceKeyAt(k), n);
 }
 
 int CEntitySelection::isInherited(int k, std::uint32_t n) const
 {
     if (layerCount() == 0)
         return 1;
-    return layers_.front().resourceExplicit(resourceKeyName(k), n) ? 0 : 1;
+    return layers_.front().resourceExplicit(resourceKeyAt(k), n) ? 0 : 1;
 }
 
 int CEntitySelection::featureDenied(std::u16string_view key) const
@@ -189,7 +210,7 @@ int CEntitySelection::featureDenied(std::u16string_view key) const
 }
 int CEntitySelection::featureDenied(int i) const
 {
-    return featureDenied(featureKey(i));
+    return featureDenied(featureKeyAt(i));
 }
 int CEntitySelection::featureInheritedDenied(std::u16string_view key) const
 {
@@ -197,7 +218,7 @@ int CEntitySelection::featureInheritedDenied(std::u16string_view key) const
 }
 int CEntitySelection::featureInheritedDenied(int i) const
 {
-    return featureInheritedDenied(featureKey(i));
+    return featureInheritedDenied(featureKeyAt(i));
 }
 int CEntitySelection::featureIsInherited(std::u16string_view key) const
 {
@@ -207,57 +228,70 @@ int CEntitySelection::featureIsInherited(std::u16string_view key) const
 }
 int CEntitySelection::featureIsInherited(int i) const
 {
-    return featureIsInherited(featureKey(i));
+    return featureIsInherited(featureKeyAt(i));
 }
 
 std::u16string_view CEntitySelection::featureLabel(int i)
 {
-    return restrictionKeyword(i + 1).label;
+    return i >= 0 && i < kFeatureKeywordCount ? restrictionKeyword(i + 1).label : std::u16string_view();
 }
 
 // ---- changes ----
 
+// A change under an empty key would be written as a line that no reader takes back; resource 0
+// does not exist. Both are dropped here.
 void CEntitySelection::setRestricted(int k, std::uint32_t n, bool restricted)
 {
-    target().setResource(resourceKeyName(k), n, !restricted);
+    const std::u16string_view key = resourceKeyAt(k);
+    if (!key.empty() && n != 0)
+        target().setResource(key, n, !restricted);
 }
 
 void CEntitySelection::setInherit(int k, std::uint32_t n, bool inherit)
 {
-    target().setResourceExplicit(resourceKeyName(k), n, !inherit);
+    const std::u16string_view key = resourceKeyAt(k);
+    if (!key.empty() && n != 0)
+        target().setResourceExplicit(key, n, !inherit);
 }
 
 void CEntitySelection::setFeatureDenied(std::u16string_view key, bool denied)
 {
-    target().setFeature(key, !denied);
+    if (!key.empty())
+        target().setFeature(key, !denied);
 }
 void CEntitySelection::setFeatureDenied(int i, bool denied)
 {
-    setFeatureDenied(featureKey(i), denied);
+    setFeatureDenied(featureKeyAt(i), denied);
 }
 void CEntitySelection::setFeatureInherit(std::u16string_view key, bool inherit)
 {
-    target().setFeatureExplicit(key, !inherit);
+    if (!key.empty())
+        target().setFeatureExplicit(key, !inherit);
 }
 void CEntitySelection::setFeatureInherit(int i, bool inherit)
 {
-    setFeatureInherit(featureKey(i), inherit);
+    setFeatureInherit(featureKeyAt(i), inherit);
 }
 
 bool CEntitySelection::setEverything(std::u16string_view name, EntityKind kind, bool value,
                                      std::span<const std::u16string> menuKeys)
 {
-    select(name, kind);
-    CRestrictionRecord& r = target();
-    for (int i = 0; i < kFeatureKeywordCount; ++i)
-        r.setExplicitFeature(featureKey(i), value);
-    r.setFeature(kMenusAllKey, false);
+    // Refused before anything changes, so the working copy never shows what was not stored.
+    if (!select(name, kind) || !storable())
+        return false;
+    CRestrictionRecord& r = layers_.front();
     for (int k = 0; k < kResourceKeyCount; ++k) {
         r.setResources(resourceKeyName(k), CAccessSet::uniform(value));
         r.markAllExplicit(resourceKeyName(k));
     }
-    for (const std::u16string& key : menuKeys)
-        r.setExplicitFeature(key, value);
+    if (kind != EntityKind::Studio) {
+        for (int i = 0; i < kFeatureKeywordCount; ++i)
+            r.setExplicitFeature(featureKey(i), value);
+        r.setFeature(kMenusAllKey, false);
+        for (const std::u16string& key : menuKeys)
+            if (!key.empty())
+                r.setExplicitFeature(key, value);
+    }
     return commit();
 }
 
@@ -273,14 +307,17 @@ bool CEntitySelection::denyAll(std::u16string_view name, EntityKind kind, std::s
 
 bool CEntitySelection::inheritAll(std::u16string_view name, EntityKind kind, std::span<const std::u16string> menuKeys)
 {
-    select(name, kind);
-    CRestrictionRecord& r = target();
+    // Studios do not inherit: a studio's resources without their marks are not written.
+    if (kind == EntityKind::Studio || !select(name, kind) || !storable())
+        return false;
+    CRestrictionRecord& r = layers_.front();
     for (int i = 0; i < kFeatureKeywordCount; ++i)
         r.setFeatureExplicit(featureKey(i), false);
     for (int k = 0; k < kResourceKeyCount; ++k)
         r.dropExplicit(resourceKeyName(k));
     for (const std::u16string& key : menuKeys)
-        r.setFeatureExplicit(key, false);
+        if (!key.empty())
+            r.setFeatureExplicit(key, false);
     return commit();
 }
 

@@ -28,8 +28,11 @@ public:
     // False when no file is open for editing. Kind None clears the selection.
     bool select(std::u16string_view name, EntityKind kind);
     // Stores layer 0 under the selected name; false while the file is read-only, when nothing is
-    // selected or the chain is empty.
+    // selected, or when the entity is gone (deleted or renamed since it was selected: storing it
+    // would bring the old name back).
     bool commit();
+    // Forgets the selection without storing anything. A reset of the model does the same by
+    // itself; whoever deletes or renames the selected entity calls this (or selects again).
     void clear();
 
     bool hasSelection() const { return current() && kind_ != EntityKind::None; }
@@ -53,6 +56,7 @@ public:
     static std::u16string_view featureLabel(int i);
 
     // Changes to layer 0, or to a scratch record that is never stored while nothing is selected.
+    // An index outside the table, resource number 0 and an empty key change nothing.
     void setRestricted(int k, std::uint32_t n, bool restricted);
     void setInherit(int k, std::uint32_t n, bool inherit);
     void setFeatureDenied(int i, bool denied);
@@ -61,10 +65,14 @@ public:
     void setFeatureInherit(std::u16string_view key, bool inherit);
 
     // Select the entity, set every feature, resource key and menu item explicitly (Menus.All
-    // always denied), commit. menuKeys are the catalogue's keys in its order.
+    // always denied), commit. menuKeys are the catalogue's keys in its order. A studio gets its
+    // resource keys only: the file never holds a studio's features, so features set on one would
+    // reach its classes and users only until the file is saved and read again. False, changing
+    // nothing, when the entity cannot be selected or committed.
     bool allowAll(std::u16string_view name, EntityKind kind, std::span<const std::u16string> menuKeys);
     bool denyAll(std::u16string_view name, EntityKind kind, std::span<const std::u16string> menuKeys);
-    // Select the entity, drop every explicit mark (values stay), commit.
+    // Select the class or user, drop every explicit mark (values stay), commit. False as above,
+    // and for a studio, which does not inherit (a studio's unmarked resources are not written).
     bool inheritAll(std::u16string_view name, EntityKind kind, std::span<const std::u16string> menuKeys);
 
     // Record arithmetic of the bases, exposed for tests.
@@ -77,6 +85,7 @@ public:
 
 private:
     bool current() const { return generation_ == model_.generation(); }
+    bool storable() const;
     // Where changes go: layer 0, or the scratch record.
     CRestrictionRecord& target();
     int restrictedFrom(std::size_t first, std::u16string_view key, std::uint32_t n) const;

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
 using namespace vexilor;
 
 namespace {
@@ -197,4 +202,144 @@ TEST(EntitySelection, FeatureLabelsComeFromTheKeywordTable)
 {
     EXPECT_EQ(CEntitySelection::featureLabel(0), u"Null assignment (----)");
     EXPECT_EQ(CEntitySelection::featureLabel(158), u"All menu items");
+}
+
+TEST(EntitySelection, OwnSettingsBeatTheClassWhichBeatsTheClassStudios)
+{
+    // u's own deny of 4 (layer 0); C's own deny of 2 and u's studio-= of T (layer 1); C's studio S
+    // (layer 2); nothing states 6.
+    CRestrictionsModel model = modelOf({"[STUDIO \"S\"]", "KP.Edit = 1-5", "[STUDIO \"T\"]", "KP.Edit = 3",
+                                        "[CLASS \"C\"]", "studio+=\"S\"", "KP.Edit -= 2", "[USER \"u\"]",
+                                        "class=\"C\"", "studio-=\"T\"", "KP.Edit -= 4"});
+    CEntitySelection s(model);
+    ASSERT_TRUE(s.select(u"u", EntityKind::User));
+    std::string inherited, fromBases;
+    for (std::uint32_t n = 1; n <= 6; ++n) {
+        inherited += s.isInherited(kKpEdit, n) ? 'i' : 'e';
+        fromBases += s.inheritedRestricted(kKpEdit, n) ? 'x' : '.';
+    }
+    EXPECT_EQ(restrictedRange(s, kKpEdit, 6), ".xxx.x");
+    EXPECT_EQ(inherited, "iiieii");
+    EXPECT_EQ(fromBases, ".xx..x");
+}
+
+TEST(EntitySelection, SetReferenceToAStudioThatDoesNotExistStartsFromNothing)
+{
+    CRestrictionsModel model = modelOf({"[STUDIO \"S\"]", "KP.Edit = 1-2", "[STUDIO \"T\"]", "KP.Edit = 4",
+                                        "[CLASS \"C\"]", "KP.Edit += 3", "[USER \"u\"]", "class=\"C\""});
+    model.setStudioRefs(EntityKind::User, u"u",
+                        {{u"S", StudioOp::Add}, {u"Nowhere", StudioOp::Set}, {u"T", StudioOp::Add}});
+    CEntitySelection s(model);
+    ASSERT_TRUE(s.select(u"u", EntityKind::User));
+    EXPECT_EQ(restrictedRange(s, kKpEdit, 5), "xxx.x") << "neither S nor C's own keypanel 3 survive the set";
+}
+
+TEST(EntitySelection, AStaleSelectionIsNeverStored)
+{
+    CRestrictionsModel model = modelOf({"[USER \"u\"]", "KP.Edit += 1", "[USER \"v\"]"});
+    CEntitySelection s(model);
+
+    ASSERT_TRUE(s.select(u"u", EntityKind::User));
+    ASSERT_TRUE(model.renameUser(u"u", u"w"));
+    s.setRestricted(kKpEdit, 1, true);
+    EXPECT_FALSE(s.commit()) << "would bring u back beside w";
+    EXPECT_FALSE(model.exists(EntityKind::User, u"u"));
+
+    ASSERT_TRUE(s.select(u"v", EntityKind::User));
+    ASSERT_TRUE(model.renameUser(u"v", u""));
+    EXPECT_FALSE(s.commit());
+    EXPECT_FALSE(model.exists(EntityKind::User, u"v"));
+
+    ASSERT_TRUE(s.select(u"w", EntityKind::User));
+    s.clear();
+    s.setRestricted(kKpEdit, 1, true);
+    EXPECT_FALSE(s.commit());
+    EXPECT_TRUE(model.getRecord(EntityKind::User, u"w").resourceValue(u"KP.Edit", 1));
+}
+
+TEST(EntitySelection, SetAllOperationsThatCannotBeStoredChangeNothing)
+{
+    const std::vector<std::u16string> menus = {u"Menu.File"};
+    struct Case {
+        const char* what;
+        std::function<void(CRestrictionsModel&)> prepare;
+        const char16_t* name;
+    };
+    const Case cases[] = {
+        {"read-only file", [](CRestrictionsModel& m) { m.setReadOnly(true); }, u"u"},
+        {"no such user", [](CRestrictionsModel&) {}, u"nobody"},
+        {"no file open for editing", [](CRestrictionsModel& m) { m.setDocumentValid(false); }, u"v"},
+    };
+    for (const Case& c : cases) {
+        CRestrictionsModel model = modelOf({"[USER \"u\"]", "KP.Edit += 1", "Icom.Config = N", "[USER \"v\"]"});
+        CEntitySelection s(model);
+        ASSERT_TRUE(s.select(u"u", EntityKind::User));
+        c.prepare(model);
+        const std::string before = canonicalDump(model);
+        EXPECT_FALSE(s.allowAll(c.name, EntityKind::User, menus)) << c.what;
+        EXPECT_FALSE(s.denyAll(c.name, EntityKind::User, menus)) << c.what;
+        EXPECT_FALSE(s.inheritAll(c.name, EntityKind::User, menus)) << c.what;
+        EXPECT_EQ(canonicalDump(model), before) << c.what;
+        EXPECT_FALSE(model.exists(EntityKind::User, u"nobody")) << c.what;
+        if (s.hasSelection()) {  // what the list window still shows
+            EXPECT_EQ(s.isRestricted(kKpEdit, 2), 1) << c.what;
+            EXPECT_EQ(s.featureIsInherited(u"Menu.File"), 1) << c.what;
+        }
+    }
+}
+
+TEST(EntitySelection, AllowAllOnAStudioSetsOnlyWhatItsFileSectionCanHold)
+{
+    CRestrictionsModel model = modelOf({"[STUDIO \"S\"]", "KP.Edit = 2", "[CLASS \"C\"]", "studio+=\"S\""});
+    CEntitySelection s(model);
+    ASSERT_TRUE(s.allowAll(u"S", EntityKind::Studio, std::vector<std::u16string>{u"Menu.File"}));
+    EXPECT_FALSE(s.inheritAll(u"S", EntityKind::Studio, {})) << "studios do not inherit";
+
+    const auto effective = [](CRestrictionsModel& m) {
+        CEntitySelection c(m);
+        EXPECT_TRUE(c.select(u"C", EntityKind::Class));
+        std::string out = restrictedRange(c, kKpEdit, 3) + restrictedRange(c, 27, 3);
+        out += c.featureDenied(u"Icom.Config") ? 'x' : '.';
+        out += c.featureDenied(u"Menu.File") ? 'x' : '.';
+        return out;
+    };
+    EXPECT_EQ(effective(model), "......xx") << "every resource of the studio, none of its features";
+    const std::optional<std::string> bytes = restrictionsFileBytes(model);
+    ASSERT_TRUE(bytes);
+    CRestrictionsModel again;
+    ASSERT_TRUE(parseRestrictions(again, *bytes).ok) << *bytes;
+    EXPECT_EQ(effective(again), effective(model)) << "the same after saving and reading";
+}
+
+TEST(EntitySelection, ChangesOutsideTheKeyTablesAreDropped)
+{
+    CRestrictionsModel model = modelOf({"[USER \"u\"]", "IFBSL.Trunk.Tally = Y", "KP.Edit += 1"});
+    const std::string before = canonicalDump(model);
+    CEntitySelection s(model);
+    ASSERT_TRUE(s.select(u"u", EntityKind::User));
+    for (const int k : {-1, kResourceKeyCount, 1000}) {
+        s.setRestricted(k, 1, false);
+        s.setInherit(k, 1, false);
+        EXPECT_EQ(s.isRestricted(k, 1), 1);
+        EXPECT_EQ(s.isInherited(k, 1), 1);
+    }
+    for (const int i : {-1, kFeatureKeywordCount, 1000}) {
+        s.setFeatureDenied(i, true);
+        s.setFeatureInherit(i, false);
+        EXPECT_EQ(s.featureDenied(i), 1);
+        EXPECT_EQ(s.featureIsInherited(i), 1);
+        EXPECT_TRUE(CEntitySelection::featureLabel(i).empty());
+    }
+    s.setFeatureDenied(u"", false);
+    s.setFeatureInherit(u"", false);
+    s.setRestricted(kKpEdit, 0, true);
+    s.setInherit(kKpEdit, 0, false);
+    ASSERT_TRUE(s.commit());
+    EXPECT_EQ(canonicalDump(model), before);
+    EXPECT_EQ(s.featureDenied(kFeatureKeywordCount - 1), 0) << "the last feature is untouched";
+    EXPECT_EQ(s.isRestricted(kKpEdit, 1), 0);
+    const std::optional<std::string> bytes = restrictionsFileBytes(model);
+    ASSERT_TRUE(bytes);
+    CRestrictionsModel again;
+    EXPECT_TRUE(parseRestrictions(again, *bytes).ok) << *bytes;
 }
