@@ -2,6 +2,8 @@
 
 #include "restrictions/RestrictionKeywords.h"
 
+#include <algorithm>
+
 namespace vexilor {
 
 namespace {
@@ -151,40 +153,36 @@ CRestrictionRecord CEntitySelection::userBase(std::u16string_view user) const
 
 // ---- queries ----
 
+std::size_t CEntitySelection::answeringLayer(std::size_t first,
+                                             const std::function<bool(const CRestrictionRecord&)>& isExplicit) const
+{
+    // The first layer from first on that sets the item itself answers; otherwise the last one.
+    const std::size_t count = layerCount();
+    for (std::size_t i = std::min(first, count - 1); i < count; ++i)
+        if (isExplicit(layers_[i]))
+            return i;
+    return count - 1;
+}
+
 int CEntitySelection::restrictedFrom(std::size_t first, std::u16string_view key, std::uint32_t n) const
 {
-    const std::size_t count = layerCount();
-    if (count == 0)
+    if (layerCount() == 0)
         return 1;
-    if (first >= count)
-        first = count - 1;
-    std::size_t answering = count - 1;
-    for (std::size_t i = first; i < count; ++i) {
-        const CAccessSet* marks = layers_[i].findResourceExplicit(key);
-        if (marks && marks->value(n)) {
-            answering = i;
-            break;
-        }
-    }
-    const CAccessSet* values = layers_[answering].findResources(key);
+    const std::size_t layer = answeringLayer(first, [&](const CRestrictionRecord& r) {
+        const CAccessSet* marks = r.findResourceExplicit(key);
+        return marks && marks->value(n);
+    });
+    const CAccessSet* values = layers_[layer].findResources(key);
     return values && values->value(n) ? 0 : 1;
 }
 
 int CEntitySelection::featureDeniedFrom(std::size_t first, std::u16string_view key) const
 {
-    const std::size_t count = layerCount();
-    if (count == 0)
+    if (layerCount() == 0)
         return 1;
-    if (first >= count)
-        first = count - 1;
-    std::size_t answering = count - 1;
-    for (std::size_t i = first; i < count; ++i) {
-        if (layers_[i].featureExplicit(key)) {
-            answering = i;
-            break;
-        }
-    }
-    return layers_[answering].featureValue(key) ? 0 : 1;
+    const std::size_t layer =
+        answeringLayer(first, [&](const CRestrictionRecord& r) { return r.featureExplicit(key); });
+    return layers_[layer].featureValue(key) ? 0 : 1;
 }
 
 int CEntitySelection::isRestricted(int k, std::uint32_t n) const

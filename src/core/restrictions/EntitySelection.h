@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -88,6 +89,8 @@ private:
     bool storable() const;
     // Where changes go: layer 0, or the scratch record.
     CRestrictionRecord& target();
+    std::size_t answeringLayer(std::size_t first,
+                               const std::function<bool(const CRestrictionRecord&)>& isExplicit) const;
     int restrictedFrom(std::size_t first, std::u16string_view key, std::uint32_t n) const;
     int featureDeniedFrom(std::size_t first, std::u16string_view key) const;
     void applyRefs(CRestrictionRecord& base, const std::vector<StudioRef>* refs) const;
