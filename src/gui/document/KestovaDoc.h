@@ -1,0 +1,105 @@
+#pragma once
+
+#include "restrictions/EntitySelection.h"
+#include "restrictions/RestrictionsModel.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace vexilor {
+
+struct CAppState;
+class CIntercom;
+
+// The main and partner addresses and the name an export goes to.
+struct ExportTarget {
+    QString name;
+    QString mainAddress;
+    QString partnerAddress;
+};
+
+// The single document: ties the open intercom to its restrictions file. It chooses the intercom,
+// refreshes and caches its configuration, opens or creates the restrictions file, saves it,
+// exports it, and guards read-only files. Every edit of the model goes through it, so that edits
+// can become undoable commands.
+class CKestovaDoc : public QObject {
+    Q_OBJECT
+public:
+    // What the document asks of the dialogs; the application supplies the real ones, tests their own.
+    struct Services {
+        // The intercom selection dialog with `preselect` selected (its retry loop included); the
+        // chosen name, or nothing on Cancel. It consumes the application's start-intercom flag.
+        std::function<std::optional<QString>(const QString& preselect)> selectIntercom;
+        // "Refresh Alphas" for the application's current intercom (does nothing without an
+        // address); updates the configuration it is given and saves its configuration file.
+        std::function<void(CIntercom& current)> refreshAlphas;
+        // The export form of the add/edit intercom dialog; nothing on Cancel.
+        std::function<std::optional<ExportTarget>(const CIntercom& current)> chooseExportTarget;
+    };
+
+    CKestovaDoc(CAppState& app, Services services, QObject* parent = nullptr);
+    ~CKestovaDoc() override;
+
+    CRestrictionsModel& model() { return model_; }
+    const CRestrictionsModel& model() const { return model_; }
+    // The entity being edited (select before building a list window, commit before the next).
+    CEntitySelection& selection() { return selection_; }
+    CAppState& app() { return app_; }
+
+    // New document ("Change Intercom" and start-up): choose an intercom and open its file. False
+    // when nothing was opened; the previous intercom and file then stay open.
+    bool newDocument();
+    // "Save Restrictions": the configuration file, then the restrictions file (atomic).
+    bool save();
+    // Before the document is closed or replaced: asks to save a modified file (never for a
+    // read-only one). False when the user cancelled.
+    bool saveModified();
+    // "Export Restrictions...": writes a copy for another intercom, then asks for "Change
+    // Intercom" with that intercom preselected (changeIntercomRequested).
+    bool exportRestrictions();
+
+    // True when the restrictions file exists and is read-only; with showMessage also tells the
+    // user (3173) and marks the model read-only.
+    bool checkReadOnly(bool showMessage);
+    bool isReadOnly() const;
+    bool isModified() const { return modified_; }
+    void setModified(bool modified = true);
+
+    // The restrictions file of the open intercom, and the intercom name as the title.
+    QString pathName() const { return pathName_; }
+    QString title() const { return title_; }
+    QString restrictionsFilePath(const QString& intercomName) const;
+    QString configurationFilePath(const QString& intercomName) const;
+
+    // The sorted name lists of the navigation tree, refreshed before every fill.
+    void refreshNameLists();
+    const QStringList& classNames() const { return classNames_; }
+    const QStringList& studioNames() const { return studioNames_; }
+    const QStringList& userNames() const { return userNames_; }
+
+Q_SIGNALS:
+    void modifiedChanged(bool modified);
+    // A new intercom or file is open (or the model was replaced): the view rebuilds everything.
+    void documentReset();
+    void titleChanged(const QString& title);
+    // Post "Change Intercom" (after an export).
+    void changeIntercomRequested();
+
+private:
+    CAppState& app_;
+    Services services_;
+    CRestrictionsModel model_;
+    CEntitySelection selection_{model_};
+    QStringList classNames_;
+    QStringList studioNames_;
+    QStringList userNames_;
+    QString pathName_;
+    QString title_;
+    bool modified_ = false;
+};
+
+}  // namespace vexilor
