@@ -1,5 +1,7 @@
 // What a list window does when it is filled: select a user (class plus ten studio references) on a
-// 1,000-keypanel intercom, then ask every keypanel's effective, explicit and inherited state.
+// 1,000-keypanel intercom, then ask every keypanel's effective, explicit and inherited state, and
+// explain one row.
+#include "restrictions/AccessExplanation.h"
 #include "restrictions/EntitySelection.h"
 #include "restrictions/RestrictionsParser.h"
 
@@ -71,7 +73,21 @@ void BM_FillThousandKeypanelRows(benchmark::State& state)
     }
 }
 
+// The "why" of one row (the tooltip of a list row): the worst case is a keypanel that no layer
+// marks, so the user's class base is replayed through every reference.
+void BM_ExplainOneRow(benchmark::State& state)
+{
+    CEntitySelection selection(model());
+    selection.select(u"u", EntityKind::User);
+    std::uint32_t n = 1;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(explainResource(model(), selection, 0, n));
+        n = n % 1000 + 1;
+    }
+}
+
 BENCHMARK(BM_SelectUser)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExplainOneRow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FillThousandKeypanelRows)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

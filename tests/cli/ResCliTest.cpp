@@ -172,6 +172,33 @@ TEST(ResEffectiveCli, ShowsWhereEachValueComesFrom)
     EXPECT_NE(text.out.find("Icom.Config allow inherited (inherited: allow)\n"), std::string::npos);
 }
 
+TEST(ResEffectiveCli, ExplainSaysWhichSettingOrReferenceDecided)
+{
+    TempDir dir;
+    writeWholeFile(dir.file("e.res"),
+                   crlf({"[STUDIO \"S\"]", "KP.Edit = 2", "[CLASS \"C\"]", "studio+=\"S\"", "Icom.Config = Y",
+                         "[USER \"u\"]", "class=\"C\"", "KP.Edit += 5"}));
+    const ToolResult json = runTool(kCli, {"res", "effective", dir.file("e.res"), "--user", "u", "--json", "--explain"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto out = nlohmann::json::parse(json.out);
+    const auto& kp = out["resources"]["KP.Edit"];
+    EXPECT_EQ(kp[1]["why"], nlohmann::json::parse(R"({"source":"studio","studio":"S","op":"+=","position":1,
+        "list":{"kind":"class","name":"C"},
+        "text":"Allowed through studio \"S\" added at position 1 of the studios of class \"C\"."})"));
+    EXPECT_EQ(kp[4]["why"]["source"], "own");
+    EXPECT_EQ(kp[6]["why"], nlohmann::json::parse(R"({"source":"default","text":"Denied by default: nothing allows it."})"));
+    EXPECT_EQ(out["features"]["Icom.Config"]["why"],
+              nlohmann::json::parse(R"({"source":"class","class":"C","text":"Allowed by the own setting of class \"C\"."})"));
+
+    const ToolResult text = runTool(kCli, {"res", "effective", dir.file("e.res"), "--user", "u", "--explain"});
+    ASSERT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("KP.Edit 5 allow explicit (inherited: deny): Allowed by the user's own setting.\n"),
+              std::string::npos);
+    const ToolResult plain = runTool(kCli, {"res", "effective", dir.file("e.res"), "--user", "u", "--json"});
+    EXPECT_FALSE(nlohmann::json::parse(plain.out)["resources"]["KP.Edit"][0].contains("why"))
+        << "without --explain the output keeps its shape";
+}
+
 TEST(ResEffectiveCli, TakesCountsAndTypesFromAConfiguration)
 {
     TempDir dir;

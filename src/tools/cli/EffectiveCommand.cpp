@@ -2,6 +2,7 @@
 
 #include "intercom/ConfigurationFile.h"
 #include "intercom/Intercom.h"
+#include "restrictions/AccessExplanation.h"
 #include "restrictions/EntitySelection.h"
 #include "restrictions/ResourceTypes.h"
 #include "restrictions/RestrictionKeywords.h"
@@ -24,6 +25,7 @@ struct EffectiveOptions {
     std::string studio, className, user;
     std::string cfg;
     bool json = false;
+    bool explain = false;
 };
 
 const char* allowDeny(int restricted)
@@ -38,6 +40,31 @@ int typeOfKey(std::u16string_view key)
         if (k.key == key)
             return k.type;
     return -1;
+}
+
+const char* opName(StudioOp op)
+{
+    return op == StudioOp::Add ? "+=" : op == StudioOp::Remove ? "-=" : "=";
+}
+
+const char* entityKindName(EntityKind kind)
+{
+    return kind == EntityKind::Studio ? "studio" : kind == EntityKind::Class ? "class" : "user";
+}
+
+Json whyJson(const AccessExplanation& why, EntityKind selectedKind)
+{
+    Json out = {{"source", std::string(accessSourceName(why.source))}};
+    if (why.source == AccessSource::ClassOwn)
+        out["class"] = text::toUtf8(why.className);
+    if (!why.studio.empty()) {
+        out["studio"] = text::toUtf8(why.studio);
+        out["op"] = opName(why.op);
+        out["position"] = why.position;
+        out["list"] = {{"kind", entityKindName(why.listOwnerKind)}, {"name", text::toUtf8(why.listOwner)}};
+    }
+    out["text"] = text::toUtf8(explanationText(why, selectedKind));
+    return out;
 }
 
 int runEffective(const EffectiveOptions& o)
@@ -78,11 +105,17 @@ int runEffective(const EffectiveOptions& o)
             const bool isExplicit = !selection.isInherited(k, n);
             const int inherited = selection.inheritedRestricted(k, n);
             if (o.json) {
-                rows.push_back({{"n", n}, {"restricted", restricted != 0}, {"explicit", isExplicit},
-                                {"inheritedRestricted", inherited != 0}});
+                Json row = {{"n", n}, {"restricted", restricted != 0}, {"explicit", isExplicit},
+                            {"inheritedRestricted", inherited != 0}};
+                if (o.explain)
+                    row["why"] = whyJson(explainResource(model, selection, k, n), kind);
+                rows.push_back(std::move(row));
             } else {
                 textOut += keyUtf8 + ' ' + std::to_string(n) + ' ' + allowDeny(restricted) + ' '
-                    + (isExplicit ? "explicit" : "inherited") + " (inherited: " + allowDeny(inherited) + ")\n";
+                    + (isExplicit ? "explicit" : "inherited") + " (inherited: " + allowDeny(inherited) + ")";
+                if (o.explain)
+                    textOut += ": " + text::toUtf8(explanationText(explainResource(model, selection, k, n), kind));
+                textOut += '\n';
             }
         }
         if (o.json)
@@ -108,10 +141,16 @@ int runEffective(const EffectiveOptions& o)
         const int inherited = selection.featureInheritedDenied(key);
         const std::string keyUtf8 = text::toUtf8(key);
         if (o.json) {
-            features[keyUtf8] = {{"denied", denied != 0}, {"explicit", isExplicit}, {"inheritedDenied", inherited != 0}};
+            Json row = {{"denied", denied != 0}, {"explicit", isExplicit}, {"inheritedDenied", inherited != 0}};
+            if (o.explain)
+                row["why"] = whyJson(explainFeature(model, selection, key), kind);
+            features[keyUtf8] = std::move(row);
         } else {
             textOut += keyUtf8 + ' ' + allowDeny(denied) + ' ' + (isExplicit ? "explicit" : "inherited")
-                + " (inherited: " + allowDeny(inherited) + ")\n";
+                + " (inherited: " + allowDeny(inherited) + ")";
+            if (o.explain)
+                textOut += ": " + text::toUtf8(explanationText(explainFeature(model, selection, key), kind));
+            textOut += '\n';
         }
     }
     if (o.json) {
@@ -139,6 +178,7 @@ void addEffectiveCommand(CLI::App& app)
     cls->excludes(user);
     sub->add_option("--cfg", o->cfg, "Take the resource counts and types from this configuration file");
     sub->add_flag("--json", o->json, "Print JSON");
+    sub->add_flag("--explain", o->explain, "Say for every row which setting or studio reference decided it");
     onRun(sub, [o] {
         if (o->studio.empty() && o->className.empty() && o->user.empty()) {
             std::cerr << "vexilor-cli: res effective needs one of --studio, --class, --user\n";
