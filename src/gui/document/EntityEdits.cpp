@@ -1,0 +1,160 @@
+#include "document/EntityEdits.h"
+
+#include "app/AppState.h"
+#include "document/KestovaDoc.h"
+#include "document/MenuCatalogueCache.h"
+
+namespace vexilor {
+
+namespace {
+
+bool editable(const CKestovaDoc& doc)
+{
+    return !doc.isReadOnly() && doc.model().documentValid();
+}
+
+// Runs a change of the model's structure with the selected entity committed before and selected
+// again after (when it still exists), so that its working record and bases stay consistent.
+template <class F>
+bool withSelectionKept(CKestovaDoc& doc, F&& change)
+{
+    CEntitySelection& selection = doc.selection();
+    const std::u16string name = selection.selectedName();
+    const EntityKind kind = selection.selectedKind();
+    if (kind != EntityKind::None)
+        selection.commit();
+    const bool changed = change();
+    if (kind != EntityKind::None && doc.model().exists(kind, name))
+        selection.select(name, kind);
+    else
+        selection.clear();
+    if (changed)
+        doc.setModified(true);
+    return changed;
+}
+
+}  // namespace
+
+bool AddEntity(CKestovaDoc& doc, EntityKind kind, const QString& name, EntityKind copyKind, const QString& copyFrom)
+{
+    if (!editable(doc) || kind == EntityKind::None || name.isEmpty())
+        return false;
+    CRestrictionsModel& model = doc.model();
+    const std::u16string n = name.toStdU16String();
+    if (model.exists(kind, n))
+        return false;
+    CRestrictionRecord record;
+    if (copyKind != EntityKind::None) {
+        const std::u16string from = copyFrom.toStdU16String();
+        if (!model.exists(copyKind, from))
+            return false;
+        // Copy what the source has now, including unsaved changes when it is being edited.
+        if (doc.selection().selectedKind() == copyKind && doc.selection().selectedName() == from)
+            doc.selection().commit();
+        record = model.getRecord(copyKind, from);
+    }
+    model.putRecord(kind, n, std::move(record));
+    doc.setModified(true);
+    return true;
+}
+
+DeleteOutcome DeleteEntity(CKestovaDoc& doc, EntityKind kind, const QString& name, bool cascade)
+{
+    if (!editable(doc))
+        return DeleteOutcome::Refused;
+    CRestrictionsModel& model = doc.model();
+    const std::u16string n = name.toStdU16String();
+    if (!model.exists(kind, n))
+        return DeleteOutcome::Refused;
+    doc.selection().clear();
+    bool deleted = false;
+    switch (kind) {
+    case EntityKind::Studio:
+        deleted = model.deleteStudio(n) || (cascade && model.renameStudio(n, u""));
+        break;
+    case EntityKind::Class:
+        deleted = model.deleteClass(n) || (cascade && model.renameClass(n, u""));
+        break;
+    case EntityKind::User: deleted = model.renameUser(n, u""); break;
+    case EntityKind::None: break;
+    }
+    if (!deleted)
+        return DeleteOutcome::Referenced;
+    doc.setModified(true);
+    return DeleteOutcome::Deleted;
+}
+
+bool RenameEntity(CKestovaDoc& doc, EntityKind kind, const QString& oldName, const QString& newName)
+{
+    if (!editable(doc) || newName.isEmpty())
+        return false;
+    CRestrictionsModel& model = doc.model();
+    const std::u16string from = oldName.toStdU16String();
+    const std::u16string to = newName.toStdU16String();
+    doc.selection().clear();
+    bool renamed = false;
+    switch (kind) {
+    case EntityKind::Studio: renamed = model.renameStudio(from, to); break;
+    case EntityKind::Class: renamed = model.renameClass(from, to); break;
+    case EntityKind::User: renamed = model.renameUser(from, to); break;
+    case EntityKind::None: break;
+    }
+    if (renamed)
+        doc.setModified(true);
+    return renamed;
+}
+
+bool SetStudioRefs(CKestovaDoc& doc, EntityKind kind, const QString& name, std::vector<StudioRef> refs)
+{
+    if (!editable(doc) || (kind != EntityKind::Class && kind != EntityKind::User))
+        return false;
+    const std::u16string n = name.toStdU16String();
+    if (!doc.model().exists(kind, n))
+        return false;
+    return withSelectionKept(doc, [&] {
+        doc.model().setStudioRefs(kind, n, std::move(refs));
+        return true;  // rewriting the list in place counts as a change
+    });
+}
+
+bool SetClassOfUser(CKestovaDoc& doc, const QString& user, const QString& className)
+{
+    if (!editable(doc))
+        return false;
+    const std::u16string u = user.toStdU16String();
+    if (!doc.model().exists(EntityKind::User, u))
+        return false;
+    return withSelectionKept(doc, [&] {
+        doc.model().setClassOf(u, className.toStdU16String());
+        return true;
+    });
+}
+
+bool SetAll(CKestovaDoc& doc, EntityKind kind, const QString& name, SetAllOperation op)
+{
+    if (!editable(doc) || name.isEmpty())
+        return false;
+    const CAppState& app = doc.app();
+    const std::vector<std::u16string>& menuKeys =
+        MenuCatalogueFor(app.prefs.tovrinExePath, app.languageId).keys();
+    CEntitySelection& selection = doc.selection();
+    const std::u16string n = name.toStdU16String();
+    const std::u16string previousName = selection.selectedName();
+    const EntityKind previousKind = selection.selectedKind();
+    if (previousKind != EntityKind::None)
+        selection.commit();
+    bool done = false;
+    switch (op) {
+    case SetAllOperation::Allow: done = selection.allowAll(n, kind, menuKeys); break;
+    case SetAllOperation::Deny: done = selection.denyAll(n, kind, menuKeys); break;
+    case SetAllOperation::Inherit: done = selection.inheritAll(n, kind, menuKeys); break;
+    }
+    // The set-all operations leave the entity selected; put back what was being edited.
+    if (previousKind != EntityKind::None && doc.model().exists(previousKind, previousName))
+        selection.select(previousName, previousKind);
+    if (done)
+        doc.setModified(true);
+    return done;
+}
+
+}  // namespace vexilor
