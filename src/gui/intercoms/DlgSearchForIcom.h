@@ -58,8 +58,15 @@ public:
     QString selectedIpAddress() const;
     QString selectedPartnerAddress() const;
 
-    // Places one reply in the tree as if it had arrived from the network.
+    // Places one reply in the tree as if it had arrived from the network (device types 0 and 1
+    // are ignored).
     void addReply(const comms::IcomReplyInfo& reply);
+
+    // Item roles of the tree model: the item's data (an IP address of 2^24 or more; for a system
+    // controller's top-level item frame count * 65536 + 3; 0 for a state item above frames) and
+    // its image (0 active, 1 standby or not yet active).
+    static constexpr int ItemDataRole = Qt::UserRole + 1;
+    static constexpr int ImageRole = Qt::UserRole + 2;
 
     QTreeView* tree() const { return tree_; }
     QStandardItemModel* model() const { return model_; }
@@ -71,6 +78,7 @@ public:
     int exec() override;
     void open() override;
     void accept() override;
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -79,7 +87,10 @@ private:
     void buildUi();
     void showDetails();
     void clearDetails();
-    QStandardItem* placeReply(const comms::IcomReplyInfo& reply);
+    void placeReply(const comms::IcomReplyInfo& reply);
+    void placeSystemController(const comms::IcomReplyInfo& reply);
+    QStandardItem* addTopLevel(const QString& name, std::uint32_t data, int image);
+    QStandardItem* addChild(QStandardItem* parent, const QString& text, std::uint32_t data, int image, int order);
 
     CAppState& app_;
     SearchForIcomOptions options_;

@@ -1,0 +1,80 @@
+#include "intercoms/RefreshAlphas.h"
+
+#include "app/AppState.h"
+#include "app/Prompts.h"
+#include "app/Strings.h"
+#include "comms/Upload.h"
+#include "intercom/ConfigurationFile.h"
+#include "intercoms/DlgLoadProgress.h"
+
+namespace vexilor {
+
+namespace {
+
+QString connectionMessage(int titleId, const CIntercom& icom)
+{
+    return FormatText(u"%s     \n\n%s : %s / %s     ",
+                      {strings::Text(titleId), QString::fromStdU16String(icom.name),
+                       QString::fromStdU16String(icom.mainAddress), QString::fromStdU16String(icom.partnerAddress)});
+}
+
+QString nameMismatchMessage(const QString& contacted, const QString& current)
+{
+    return strings::Text(3275, {contacted, current}) + strings::Text(3276) + strings::Text(3277, {current, contacted})
+        + strings::Text(3278, {contacted}) + strings::Text(3279, {current, contacted})
+        + strings::Text(3280, {current});
+}
+
+}  // namespace
+
+QString RefreshUploadingText(const CIntercom& current)
+{
+    return connectionMessage(3282, current);
+}
+
+RefreshResult RefreshAlphas(CAppState& app, CIntercom& current, QWidget* parent, const RefreshOptions& options)
+{
+    if (!comms::HasContactAddress(current))
+        return RefreshResult::NoAddress;
+
+    CIntercom work = current;
+    comms::UploadSettings settings;
+    settings.controllerPort = options.controllerPort;
+    settings.attemptTimeoutMs = options.attemptTimeoutMs;
+    int uploadResult = 1;
+    {
+        CdlgLoadProgress dialog(&work, RefreshUploadingText(current), settings, parent);
+        uploadResult = dialog.exec() == QDialog::Accepted ? 0 : 1;
+    }
+
+    const comms::RefreshOutcome outcome = comms::DecideRefresh(current, work, uploadResult);
+    const QString name = QString::fromStdU16String(current.name);
+    switch (outcome.action) {
+    case comms::RefreshOutcome::Action::NoAddress:
+        return RefreshResult::NoAddress;
+    case comms::RefreshOutcome::Action::NotConnected:
+        Prompts::show(connectionMessage(3283, current), Prompts::Icon::Information);
+        return RefreshResult::NotConnected;
+    case comms::RefreshOutcome::Action::NameMismatch:
+        Prompts::show(nameMismatchMessage(QString::fromStdU16String(work.name), name), Prompts::Icon::Information);
+        return RefreshResult::NameMismatch;
+    case comms::RefreshOutcome::Action::Adopt:
+        break;
+    }
+
+    if (outcome.configurationChanged)
+        Prompts::show(strings::Text(3281, {name}), Prompts::Icon::Information);
+    const std::u16string keptName = current.name;
+    current = std::move(work);
+    current.name = keptName;
+    current.messages.clear();
+
+    const std::filesystem::path path =
+        ConfigurationFilePath(app.prefs.cfgFilesDirectory.toStdU16String(), keptName);
+    std::u16string error;
+    if (!SaveConfigurationFile(path, current, error))
+        Prompts::show(strings::Text(3202, {QString::fromStdU16String(error)}), Prompts::Icon::Error);
+    return RefreshResult::Adopted;
+}
+
+}  // namespace vexilor
