@@ -34,7 +34,7 @@ constexpr int kRowHeight = 20;
 QIcon markIcon(bool active)
 {
     QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::white);
+    pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     if (active) {
@@ -404,7 +404,7 @@ void CDlgSearchForIcom::showDetails()
         QString::fromStdU16String(r.description),
     };
     for (std::size_t i = 0; i < values_.size(); ++i)
-        values_[i]->setText(space + texts[i]);
+        values_[i]->setText(i == 4 && texts[i].isEmpty() ? QString() : space + texts[i]);
     details_->setEnabled(true);
     ok_->setEnabled(r.active);
     ok_->setDefault(r.active);
