@@ -93,7 +93,7 @@ private:
     void updateTitle();
     void replaceWindow(int source);
     void step(bool forward, bool shift, bool ctrl, bool fromButton);
-    void treeStep(bool forward);
+    bool treeStep(bool forward);
     void cyclePane(bool forward);
     void postFocusRequest(int pane, int mode);
     void rememberFocusOwner(QWidget* now);
