@@ -269,6 +269,8 @@ void CKestovaView::replaceWindow(int source)
         if (entity != EntityKind::None)
             doc_.selection().select(place.entityName.toStdU16String(), entity);
         edit_->setPage(nullptr);
+        if (editHadFocus)
+            edit_->setFocus(Qt::OtherFocusReason);  // keeps the focus from wandering to another pane
         delete window_.data();
         CPlaceWindow* window = factory_ ? factory_(place, doc_, app_, edit_) : nullptr;
         window_ = window;
@@ -283,7 +285,10 @@ void CKestovaView::replaceWindow(int source)
             window->show();
         }
     }
-    postFocusRequest(editHadFocus ? paneid::kEditPane : source, 0);
+    if (editHadFocus)
+        postFocusRequest(paneid::kEditPane, 1);  // the new window takes over the keyboard
+    else
+        postFocusRequest(source, 0);
 }
 
 int CKestovaView::currentHelpContext() const

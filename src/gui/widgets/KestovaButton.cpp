@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace vexilor {
 
 CKestovaButton::CKestovaButton(const QString& text, const QIcon& icon, int side, QWidget* parent)
@@ -16,6 +18,10 @@ CKestovaButton::CKestovaButton(const QString& text, const QIcon& icon, int side,
     setAutoRaise(false);
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(side, side);
+    // "Previous" has to fit the square.
+    QFont small = font();
+    small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.8));
+    setFont(small);
     // A mouse click reports the modifiers held when the button was released.
     connect(this, &QToolButton::clicked, this, [this] {
         Q_EMIT clickedWith(fromMouse_ ? pressModifiers_
