@@ -17,7 +17,7 @@ test: build
 	@ctest --preset default -j $(JOBS)
 
 run: build
-	@bash scripts/run-demo.sh build/default
+	@bash scripts/run-demo.sh build/default $(ARGS)
 
 asan: deps
 	@cmake --preset asan >/dev/null
