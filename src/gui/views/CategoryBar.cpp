@@ -4,6 +4,7 @@
 #include "views/Navigation.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QToolButton>
@@ -183,6 +184,46 @@ void CListWnd::onClicked(int position)
     if (changed)
         Q_EMIT clicked(rows_[std::size_t(position)]);
     Q_EMIT activated();
+}
+
+void CListWnd::keyPressEvent(QKeyEvent* event)
+{
+    // With the focus on the bar, the arrows and Home/End choose among the enabled buttons as a
+    // click would.
+    int to = -1;
+    if (event->modifiers() == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_Up:
+            for (int i = selected_ - 1; i >= 0 && to < 0; --i)
+                to = isPositionEnabled(i) ? i : -1;
+            break;
+        case Qt::Key_Down:
+            for (int i = selected_ + 1; i < count() && to < 0; ++i)
+                to = isPositionEnabled(i) ? i : -1;
+            break;
+        case Qt::Key_Home: to = firstEnabledPosition(); break;
+        case Qt::Key_End: to = lastEnabledPosition(); break;
+        default: QAbstractScrollArea::keyPressEvent(event); return;
+        }
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    if (to >= 0) {
+        onClicked(to);
+        ensureVisible(to);
+    }
+    event->accept();
+}
+
+void CListWnd::ensureVisible(int position)
+{
+    QScrollBar* bar = verticalScrollBar();
+    const int top = position * buttonHeight();
+    if (top < bar->value())
+        bar->setValue(top);
+    else if (top + buttonHeight() > bar->value() + viewport()->height())
+        bar->setValue(top + buttonHeight() - viewport()->height());
 }
 
 void CListWnd::resizeEvent(QResizeEvent* event)

@@ -68,6 +68,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -75,6 +76,7 @@ private:
     void layoutButtons();
     void updateScrollBar();
     void onClicked(int position);
+    void ensureVisible(int position);
 
     SettingsStore* settings_;
     bool large_ = false;

@@ -572,6 +572,10 @@ void KestovaViewTest::paneCyclingAndFocusRequests()
     f.view->runCommand(viewcmd::kNextPane);
     QVERIFY(f.bar()->hasFocus());
     QCOMPARE(f.view->rememberedPane(), paneid::kCategoryBar);
+    // The arrows choose among the enabled buttons; the root has only Configuration.
+    std::size_t before = f.calls.size();
+    QTest::keyClick(f.bar(), Qt::Key_Down);
+    QCOMPARE(f.calls.size(), before);
     f.view->runCommand(viewcmd::kNextPane);
     QVERIFY(f.lastWindow->hasFocus());
     QCOMPARE(f.view->rememberedPane(), paneid::kEditPane);
@@ -592,10 +596,21 @@ void KestovaViewTest::paneCyclingAndFocusRequests()
     QVERIFY(f.lastWindow->hasFocus());
 
     // With the list window focused, a new place keeps the keyboard in the edit pane.
-    const std::size_t before = f.calls.size();
+    before = f.calls.size();
     f.view->runCommand(viewcmd::kNextNode);
     QVERIFY(f.settle(before));
     QTRY_VERIFY(f.lastWindow->hasFocus());
+
+    // On a user the arrows move through the categories as clicks would.
+    QVERIFY(f.selectInTree(u"ann"_qs));
+    f.view->requestFocus(paneid::kCategoryBar, 1);
+    QTest::keyClick(f.bar(), Qt::Key_Down);
+    QCOMPARE(f.lastPlace().categoryRow, nav::row::kKeypanels);
+    QTest::keyClick(f.bar(), Qt::Key_End);
+    QCOMPARE(f.lastPlace().categoryRow, nav::row::kMenus);
+    QTest::keyClick(f.bar(), Qt::Key_Up);
+    QCOMPARE(f.lastPlace().categoryRow, nav::row::kTovrin);
+    QVERIFY(f.bar()->hasFocus());
 }
 
 void KestovaViewTest::navigationActionsCarryTheirCommandsAndKeys()
