@@ -61,8 +61,9 @@ QVariant CIntercomListModel::data(const QModelIndex& index, int role) const
             return row.name;
         return row.hasRestrictions ? QStringLiteral("OK") : QStringLiteral("-");
     case Qt::DecorationRole:
-        if (index.column() == NameColumn && row.isDefault)
-            return defaultIcon();
+        // Every name keeps the icon's room, so that the names line up.
+        if (index.column() == NameColumn)
+            return row.isDefault ? defaultIcon() : blankIcon();
         return {};
     case IsDefaultRole:
         return row.isDefault;
@@ -82,6 +83,16 @@ QVariant CIntercomListModel::headerData(int section, Qt::Orientation orientation
     case FileColumn: return strings::Text(3199);
     default: return {};
     }
+}
+
+QIcon CIntercomListModel::blankIcon()
+{
+    static const QIcon icon = [] {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        return QIcon(pixmap);
+    }();
+    return icon;
 }
 
 QIcon CIntercomListModel::defaultIcon()

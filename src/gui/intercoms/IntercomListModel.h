@@ -40,6 +40,9 @@ public:
     static QIcon defaultIcon();
 
 private:
+    // A transparent icon of the same size for the other rows.
+    static QIcon blankIcon();
+
     struct Row {
         QString name;
         bool isDefault = false;
