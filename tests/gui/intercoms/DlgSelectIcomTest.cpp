@@ -57,7 +57,8 @@ private Q_SLOTS:
     void buttonsFollowTheSelection();
     void confirmsItselfOnlyForAListedStartIntercom_data();
     void confirmsItselfOnlyForAListedStartIntercom();
-    void doubleClickConfirmsTheRow();
+    void activatingARowConfirmsIt_data();
+    void activatingARowConfirmsIt();
     void deleteRemovesBothFilesOnlyAfterYes();
     void defaultTogglesAndIsStoredAtOnce();
     void addWritesANewConfiguration();
@@ -166,18 +167,32 @@ void DlgSelectIcomTest::confirmsItselfOnlyForAListedStartIntercom()
     QCOMPARE(result, int(confirms ? QDialog::Accepted : QDialog::Rejected));
 }
 
-void DlgSelectIcomTest::doubleClickConfirmsTheRow()
+void DlgSelectIcomTest::activatingARowConfirmsIt_data()
 {
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("double click") << true;
+    QTest::newRow("Return in the list") << false;
+}
+
+void DlgSelectIcomTest::activatingARowConfirmsIt()
+{
+    QFETCH(bool, doubleClick);
     IntercomDirs dirs;
     QVERIFY(dirs.writeCfg(QStringLiteral("ABCD.cfg")));
     QVERIFY(dirs.writeCfg(QStringLiteral("EFGH.cfg")));
     CDlgSelectIcom dlg(dirs.app, false, QStringLiteral("ABCD"), nullptr);
-    WhenShown<CDlgSelectIcom> pick([](CDlgSelectIcom& shown) {
+    WhenShown<CDlgSelectIcom> pick([&](CDlgSelectIcom& shown) {
+        QWidget* viewport = shown.view()->viewport();
         const QPoint at = shown.view()->visualRect(shown.model()->index(1, 0)).center();
-        QTest::mouseClick(shown.view()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(shown.view()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        if (doubleClick) {
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        } else {
+            shown.view()->setFocus();
+            QTest::keyClick(shown.view(), Qt::Key_Return);
+        }
         if (shown.isVisible())
-            shown.reject();  // never hang on a double click that did not confirm
+            shown.reject();  // never hang on an activation that did not confirm
     });
     QCOMPARE(dlg.exec(), int(QDialog::Accepted));
     QCOMPARE(dlg.selectedName(), QStringLiteral("EFGH"));
