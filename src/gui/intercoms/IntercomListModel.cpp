@@ -2,6 +2,7 @@
 
 #include "app/Strings.h"
 #include "intercoms/IntercomList.h"
+#include "widgets/Icons.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -97,8 +98,12 @@ QIcon CIntercomListModel::blankIcon()
 
 QIcon CIntercomListModel::defaultIcon()
 {
-    // A gold star: the intercom that opens when none is named.
+    // The program's mark for the intercom that opens when none is named; a plain gold star where
+    // the drawing cannot be rendered.
     static const QIcon icon = [] {
+        const QIcon drawn = AppIcon(QStringLiteral("default-intercom"));
+        if (!drawn.pixmap(16, 16).isNull())
+            return drawn;
         QPixmap pixmap(16, 16);
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
