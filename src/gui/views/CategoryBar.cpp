@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "views/Navigation.h"
+#include "widgets/Icons.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -41,6 +42,7 @@ void CListWnd::rebuild(const std::vector<int>& rows)
     rows_ = rows;
     selected_ = -1;
     const int side = large_ ? 32 : 16;
+    const QIcon icon = AppIcon(QStringLiteral("category"));
     for (int position = 0; position < int(rows_.size()); ++position) {
         const nav::Category* category = nav::CategoryAt(rows_[std::size_t(position)]);
         auto* button = new QToolButton(viewport());
@@ -49,6 +51,7 @@ void CListWnd::rebuild(const std::vector<int>& rows)
         button->setProperty("commandId", nav::CategoryCommand(category->row));
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setIcon(icon);
         button->setIconSize({side, side});
         button->setFocusPolicy(Qt::NoFocus);
         button->setEnabled(nav::CategoryEnabled(category->row, kind_));
@@ -155,6 +158,29 @@ void CListWnd::setSelected(int position)
     for (int i = 0; i < count(); ++i)
         buttons_[i]->setChecked(i == position);
     selected_ = position;
+    markFocus();
+}
+
+void CListWnd::markFocus()
+{
+    // The buttons never take the focus themselves: the selected one shows it in bold.
+    for (int i = 0; i < count(); ++i) {
+        QFont f = buttons_[i]->font();
+        f.setBold(i == selected_ && hasFocus());
+        buttons_[i]->setFont(f);
+    }
+}
+
+void CListWnd::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    markFocus();
+}
+
+void CListWnd::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    markFocus();
 }
 
 void CListWnd::layoutButtons()

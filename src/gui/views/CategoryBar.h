@@ -69,6 +69,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -77,6 +79,7 @@ private:
     void updateScrollBar();
     void onClicked(int position);
     void ensureVisible(int position);
+    void markFocus();
 
     SettingsStore* settings_;
     bool large_ = false;

@@ -2,6 +2,7 @@
 
 #include "document/KestovaDoc.h"
 #include "views/PlaceWindow.h"
+#include "widgets/Icons.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -31,10 +32,24 @@ std::uint32_t MakeData(int kind, int index)
     return (std::uint32_t(kind) << 16) | (std::uint32_t(index) & 0xFFFFu);
 }
 
+QIcon KindIcon(int kind)
+{
+    using namespace treekind;
+    switch (kind) {
+    case kIntercom: return AppIcon(QStringLiteral("intercom"));
+    case kStudios:
+    case kStudio: return AppIcon(QStringLiteral("studio"));
+    case kClasses:
+    case kClass: return AppIcon(QStringLiteral("class"));
+    default: return AppIcon(QStringLiteral("user"));
+    }
+}
+
 QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const QString& text, int kind, int index)
 {
     auto* item = new QTreeWidgetItem(parent, {text});
     item->setData(0, CKestovaTreeCtrl::kDataRole, MakeData(kind, index));
+    item->setIcon(0, KindIcon(kind));
     return item;
 }
 
@@ -107,6 +122,7 @@ void CKestovaTreeCtrl::fill(CKestovaDoc& doc, bool first)
     using namespace treekind;
     auto* root = new QTreeWidgetItem(this, {QStringLiteral("Intercom")});
     root->setData(0, kDataRole, MakeData(kIntercom, 0));
+    root->setIcon(0, KindIcon(kIntercom));
     QTreeWidgetItem* studios = AddItem(root, QStringLiteral("Studios"), kStudios, 0);
     QTreeWidgetItem* classes = AddItem(root, QStringLiteral("Classes"), kClasses, 0);
     QTreeWidgetItem* users = AddItem(root, QStringLiteral("Users"), kUsers, 0);

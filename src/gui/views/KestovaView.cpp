@@ -9,6 +9,7 @@
 #include "views/KestovaTabCtrl.h"
 #include "views/KestovaTreeCtrl.h"
 #include "views/Navigation.h"
+#include "widgets/Icons.h"
 #include "widgets/KestovaButton.h"
 
 #include <QAction>
@@ -82,9 +83,9 @@ CKestovaView::CKestovaView(CKestovaDoc& doc, CAppState& app, PlaceWindowFactory 
     edit_ = new CEditWnd(this);
     title_ = new CContextWnd(app_.prefs.largeIcons ? 54 : 38, this);
     title_->setObjectName(QStringLiteral("titleStrip"));
-    previous_ = new CKestovaButton(QStringLiteral("Previous"), QIcon(), kButtonSide, this);
+    previous_ = new CKestovaButton(QStringLiteral("Previous"), AppIcon(QStringLiteral("previous")), kButtonSide, this);
     previous_->setObjectName(QStringLiteral("previousButton"));
-    next_ = new CKestovaButton(QStringLiteral("Next"), QIcon(), kButtonSide, this);
+    next_ = new CKestovaButton(QStringLiteral("Next"), AppIcon(QStringLiteral("next")), kButtonSide, this);
     next_->setObjectName(QStringLiteral("nextButton"));
 
     left_ = MakeSplitter(Qt::Vertical, this);

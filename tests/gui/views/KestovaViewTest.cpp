@@ -572,12 +572,15 @@ void KestovaViewTest::paneCyclingAndFocusRequests()
     f.view->runCommand(viewcmd::kNextPane);
     QVERIFY(f.bar()->hasFocus());
     QCOMPARE(f.view->rememberedPane(), paneid::kCategoryBar);
+    QToolButton* configuration = f.bar()->buttonAt(0);
+    QVERIFY(configuration->font().bold());  // the bar shows its focus on the selected button
     // The arrows choose among the enabled buttons; the root has only Configuration.
     std::size_t before = f.calls.size();
     QTest::keyClick(f.bar(), Qt::Key_Down);
     QCOMPARE(f.calls.size(), before);
     f.view->runCommand(viewcmd::kNextPane);
     QVERIFY(f.lastWindow->hasFocus());
+    QVERIFY(!configuration->font().bold());
     QCOMPARE(f.view->rememberedPane(), paneid::kEditPane);
     f.view->runCommand(viewcmd::kNextPane);
     QVERIFY(f.tree()->hasFocus());
