@@ -15,6 +15,13 @@ struct CAppState;
 // tree's res/help (a build tree). Empty when none exists.
 QString HelpDirectory();
 
+// The first of programDir/relative, programDir/../share/vexilor/relative and sourceRes/relative
+// that exists, as a clean absolute path; empty when none does. sourceRes may be empty.
+QString FindProgramFile(const QString& programDir, const QString& relative, const QString& sourceRes);
+
+// FindProgramFile for this program: beside it, under its share/vexilor, or in the source tree's res.
+QString ProgramResourceFile(const QString& relative);
+
 // The file of a help context's page in directory dir (ctx-<context>.html).
 QString HelpTopicFile(const QString& dir, int helpContext);
 
