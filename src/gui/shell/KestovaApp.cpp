@@ -16,10 +16,43 @@
 #include "widgets/Icons.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFontDatabase>
+#include <QLoggingCategory>
 #include <QTimer>
 
 namespace vexilor {
+
+namespace {
+
+// QT_LOGGING_RULES="vexilor.startup.info=true" reports when the main window first paints.
+Q_LOGGING_CATEGORY(lcStartup, "vexilor.startup", QtWarningMsg)
+
+// Reports the main window's first paint once, then removes itself.
+class FirstPaintReporter : public QObject {
+public:
+    FirstPaintReporter(QWidget* window, qint64 startedMs) : QObject(window), startedMs_(startedMs)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            qCInfo(lcStartup, "main window shown at %lld (%lld ms after start-up began)", now, now - startedMs_);
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    qint64 startedMs_;
+};
+
+}  // namespace
 
 QString ChooseStartName(const CCommandLineInfoEx& commandLine, const QString& defaultIntercom)
 {
@@ -29,7 +62,8 @@ QString ChooseStartName(const CCommandLineInfoEx& commandLine, const QString& de
     return fromSwitch.isEmpty() ? defaultIntercom : fromSwitch;
 }
 
-CKestovaApp::CKestovaApp(Options options) : options_(std::move(options))
+CKestovaApp::CKestovaApp(Options options)
+    : options_(std::move(options)), startedMs_(QDateTime::currentMSecsSinceEpoch())
 {
     settings_ = options_.settings ? std::move(options_.settings) : std::make_unique<SettingsStore>();
     state_.settings = settings_.get();
@@ -154,6 +188,7 @@ void CKestovaApp::createWindows()
     view_ = new CKestovaView(*doc_, state_, PlaceWindowFactory{}, frame_.get());
     frame_->setView(view_);
     wireCommands();
+    connect(frame_.get(), &CMainFrame::closing, this, [this] { closeSplash(); });
     // An export asks for "Change Intercom" with the exported intercom preselected.
     connect(doc_.get(), &CKestovaDoc::changeIntercomRequested, this, [this] { changeIntercom(); },
             Qt::QueuedConnection);
@@ -189,6 +224,8 @@ void CKestovaApp::showWindow()
     const std::optional<int> state = frame_->restoreLayout();
     if (!options_.showWindow)
         return;
+    if (lcStartup().isInfoEnabled())
+        new FirstPaintReporter(frame_.get(), startedMs_);
     if (state)
         ShowWithState(*frame_, *state == showcmd::kHide ? showcmd::kNormal : *state);
     else

@@ -124,6 +124,7 @@ private:
     CKestovaView* view_ = nullptr;  // owned by the frame
     QPointer<CSplash> splash_;
     QList<Step> steps_;
+    qint64 startedMs_ = 0;
 };
 
 }  // namespace vexilor

@@ -231,6 +231,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     saveLayout();
     event->accept();
+    Q_EMIT closing();
 }
 
 }  // namespace vexilor

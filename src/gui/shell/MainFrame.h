@@ -49,6 +49,10 @@ public:
     // Saves the placement and the bar state (done when the window closes).
     void saveLayout();
 
+Q_SIGNALS:
+    // The window is closing (the document agreed); placement and bars are saved.
+    void closing();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
