@@ -137,13 +137,21 @@ CKestovaView::CKestovaView(CKestovaDoc& doc, CAppState& app, PlaceWindowFactory 
             [this](Qt::KeyboardModifiers m) { runCommand(paneid::kPrevious, m); });
     connect(next_, &CKestovaButton::clickedWith, this,
             [this](Qt::KeyboardModifiers m) { runCommand(paneid::kNext, m); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { rememberFocusOwner(now); });
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget*, QWidget* now) { rememberFocusOwner(now); });
 
     createActions();
 }
 
 CKestovaView::~CKestovaView()
 {
+    // The children go after this destructor: nothing they or the application signal on the way
+    // may reach the half-destroyed view.
+    disconnect(focusConnection_);
+    for (QObject* sender : std::initializer_list<QObject*>{tree_, bar_, edit_->tabs(), previous_, next_})
+        sender->disconnect(this);
+    if (window_)
+        window_->disconnect(this);
     // Kept so that the next start shows the bar at the same size: the creation adds the 4 back.
     if (app_.settings) {
         app_.settings->writeInt(SettingKey::RadiosWidth, std::max(0, bar_->width() - 4));

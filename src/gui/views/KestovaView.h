@@ -118,6 +118,7 @@ private:
     QPointer<CPlaceWindow> window_;
     QList<QAction*> actions_;
     int focusPane_ = paneid::kTree;
+    QMetaObject::Connection focusConnection_;
 };
 
 }  // namespace vexilor
