@@ -153,7 +153,8 @@ CKestovaView::~CKestovaView()
     if (window_)
         window_->disconnect(this);
     // Kept so that the next start shows the bar at the same size: the creation adds the 4 back.
-    if (app_.settings) {
+    // A view that was never shown has no layout worth keeping.
+    if (app_.settings && shown_) {
         app_.settings->writeInt(SettingKey::RadiosWidth, std::max(0, bar_->width() - 4));
         app_.settings->writeInt(SettingKey::RadiosHeight, bar_->height());
     }
@@ -421,6 +422,12 @@ void CKestovaView::rememberFocusOwner(QWidget* now)
         focusPane_ = paneid::kCategoryBar;
     else if (Contains(edit_, now))
         focusPane_ = paneid::kEditPane;
+}
+
+void CKestovaView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    shown_ = true;
 }
 
 void CKestovaView::focusInEvent(QFocusEvent* event)

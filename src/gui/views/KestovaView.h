@@ -86,6 +86,7 @@ Q_SIGNALS:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void selectionChanging(int source);
@@ -119,6 +120,7 @@ private:
     QList<QAction*> actions_;
     int focusPane_ = paneid::kTree;
     QMetaObject::Connection focusConnection_;
+    bool shown_ = false;
 };
 
 }  // namespace vexilor

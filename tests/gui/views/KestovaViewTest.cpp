@@ -531,32 +531,27 @@ void KestovaViewTest::largeAndSmallButtonsAreKeptInTheSettings()
 void KestovaViewTest::barSizeIsKeptForTheNextStart()
 {
     test::PromptsTestScope prompts;
-    QTemporaryDir dir;
-    const QString ini = dir.filePath(u"settings.ini"_qs);
-    int width = 0;
-    int height = 0;
-    {
-        ViewFixture f;
-        f.settings.writeInt(SettingKey::RadiosWidth, 250);
-        f.settings.writeInt(SettingKey::RadiosHeight, 300);
-        auto store = std::make_unique<SettingsStore>(std::make_unique<QSettings>(ini, QSettings::IniFormat),
-                                                     SystemDefaults{});
-        store->writeInt(SettingKey::RadiosWidth, 250);
-        store->writeInt(SettingKey::RadiosHeight, 300);
-        f.app.settings = store.get();
-        auto view = std::make_unique<CKestovaView>(*f.doc, f.app, PlaceWindowFactory{});
-        view->resize(1000, 700);
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        width = view->categoryBar()->width();
-        height = view->categoryBar()->height();
-        QCOMPARE(width, 254);
-        QCOMPARE(height, 300);
-        view.reset();
-        QCOMPARE(store->readInt(SettingKey::RadiosWidth), 250);
-        QCOMPARE(store->readInt(SettingKey::RadiosHeight), 300);
-        f.app.settings = &f.settings;
-    }
+    ViewFixture f;
+    f.view.reset();
+    f.settings.writeInt(SettingKey::RadiosWidth, 250);
+    f.settings.writeInt(SettingKey::RadiosHeight, 300);
+
+    // Created at Width + 4 by Height; written back so that the next start is the same size.
+    auto view = std::make_unique<CKestovaView>(*f.doc, f.app, PlaceWindowFactory{});
+    view->resize(1000, 700);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    QCOMPARE(view->categoryBar()->width(), 254);
+    QCOMPARE(view->categoryBar()->height(), 300);
+    view.reset();
+    QCOMPARE(f.settings.readInt(SettingKey::RadiosWidth), 250);
+    QCOMPARE(f.settings.readInt(SettingKey::RadiosHeight), 300);
+
+    // A view that never showed leaves the sizes alone.
+    f.settings.writeInt(SettingKey::RadiosWidth, 260);
+    std::make_unique<CKestovaView>(*f.doc, f.app, PlaceWindowFactory{}).reset();
+    QCOMPARE(f.settings.readInt(SettingKey::RadiosWidth), 260);
+    QCOMPARE(f.settings.readInt(SettingKey::RadiosHeight), 300);
 }
 
 void KestovaViewTest::paneCyclingAndFocusRequests()
