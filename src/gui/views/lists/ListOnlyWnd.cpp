@@ -1,0 +1,156 @@
+#include "views/lists/ListOnlyWnd.h"
+
+#include "app/AppState.h"
+#include "app/SettingsStore.h"
+#include "document/KestovaDoc.h"
+#include "views/lists/KestovaListCtrl.h"
+#include "views/lists/KestovaListModel.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace vexilor {
+
+namespace {
+
+// The items of an empty list until the window populates.
+class NoItems final : public ListItems {
+public:
+    int count() const override { return 0; }
+    QString text(int, int) const override { return {}; }
+    bool flag(int, int) const override { return false; }
+};
+
+QString listText(const char* text)
+{
+    return QCoreApplication::translate("vexilor::lists", text);
+}
+
+}  // namespace
+
+CListOnlyWnd::CListOnlyWnd(CKestovaDoc& doc, CAppState& app, std::span<const ListColumn> columns,
+                           const QString& layoutKey, QWidget* parent)
+    : CPlaceWindow(parent), doc_(doc), app_(app), layoutKey_(layoutKey)
+{
+    model_ = new CKestovaListModel(columns, std::make_unique<NoItems>(), this);
+    list_ = new CKestovaListCtrl(model_, this);
+    list_->setReadOnlyTest([this] { return readOnly(); });
+    applyPreferences();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+    setFocusProxy(list_);
+    connect(list_, &CKestovaListCtrl::focusGained, this, &CPlaceWindow::focusGained);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (QMenu* menu = createContextMenu(this)) {
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(list_->viewport()->mapToGlobal(pos));
+        }
+    });
+
+    addCommand(listcmd::kSelectAll, listText("&All"), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Asterisk)),
+               listText("Select all list items"), &CListOnlyWnd::selectAll);
+    addCommand(listcmd::kSelectNone, listText("&None"), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_0)),
+               listText("De-select all list items."), &CListOnlyWnd::selectNone);
+    addCommand(listcmd::kInvertSelection, listText("&Invert"),
+               QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Slash)),
+               listText("Toggle selection state of all list items."), &CListOnlyWnd::invertSelection);
+}
+
+CListOnlyWnd::~CListOnlyWnd()
+{
+    if (app_.settings)
+        list_->saveLayout(*app_.settings, layoutKey_);
+}
+
+bool CListOnlyWnd::readOnly() const
+{
+    return doc_.isReadOnly();
+}
+
+void CListOnlyWnd::applyPreferences()
+{
+    list_->setRequireDoubleClick(app_.prefs.requireDoubleClick);
+    list_->setColors(app_.prefs.colors, app_.prefs.alternateLineShading);
+}
+
+void CListOnlyWnd::addCommand(int id, const QString& text, const QKeySequence& key, const QString& statusTip,
+                              void (CListOnlyWnd::*slot)())
+{
+    addCommand(id, text, key, statusTip, [this, slot] { (this->*slot)(); });
+}
+
+void CListOnlyWnd::addCommand(int id, const QString& text, const QKeySequence& key, const QString& statusTip,
+                              std::function<void()> run)
+{
+    auto* action = new QAction(text, this);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    action->setStatusTip(statusTip);
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    connect(action, &QAction::hovered, this, [this, statusTip] { Q_EMIT statusMessage(statusTip); });
+    addAction(action);
+    commands_.insert(id, action);
+}
+
+QAction* CListOnlyWnd::command(int id) const
+{
+    return commands_.value(id, nullptr);
+}
+
+void CListOnlyWnd::selectAll()
+{
+    list_->selectAllRows();
+}
+
+void CListOnlyWnd::selectNone()
+{
+    list_->selectNoRows();
+}
+
+void CListOnlyWnd::invertSelection()
+{
+    list_->invertSelection();
+}
+
+void CListOnlyWnd::populate(bool restoreLayout)
+{
+    list_->setUpdatesEnabled(false);
+    model_->setItems(makeItems());
+    if (restoreLayout && app_.settings)
+        list_->restoreLayout(*app_.settings, layoutKey_);
+    if (model_->rowCount() > 0)
+        list_->selectionModel()->setCurrentIndex(list_->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    list_->setUpdatesEnabled(true);
+}
+
+void CListOnlyWnd::configurationChanged()
+{
+    applyPreferences();
+    populate(false);
+}
+
+QMenu* CListOnlyWnd::createContextMenu(QWidget* parent)
+{
+    if (contextMenuId() == 0 || readOnly())
+        return nullptr;
+    auto* menu = new QMenu(parent);
+    const bool inclusion = contextMenuId() == 131;
+    auto popup = [&](const QString& title, std::initializer_list<int> ids) {
+        QMenu* sub = menu->addMenu(title);
+        for (int id : ids)
+            if (QAction* a = command(id))
+                sub->addAction(a);
+    };
+    popup(inclusion ? listText("&Include") : listText("&Allow"), {listcmd::kAllowSelected, listcmd::kAllowAll});
+    popup(inclusion ? listText("&Exclude") : listText("&Deny"), {listcmd::kDenySelected, listcmd::kDenyAll});
+    if (!inclusion)
+        popup(listText("I&nherit"), {listcmd::kInheritSelected, listcmd::kInheritAll});
+    popup(listText("&Select"), {listcmd::kSelectAll, listcmd::kSelectNone, listcmd::kInvertSelection});
+    return menu;
+}
+
+}  // namespace vexilor

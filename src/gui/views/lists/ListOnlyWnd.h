@@ -1,0 +1,87 @@
+#pragma once
+
+#include "views/PlaceWindow.h"
+#include "views/lists/ListColumns.h"
+
+#include <QHash>
+#include <QKeySequence>
+
+#include <functional>
+#include <memory>
+#include <span>
+
+class QAction;
+class QMenu;
+
+namespace vexilor {
+
+struct CAppState;
+class CKestovaDoc;
+class CKestovaListCtrl;
+class CKestovaListModel;
+class ListItems;
+
+// A list window with one list control filling it: the selection commands, populating, and the
+// column layout restored when built and saved when destroyed.
+class CListOnlyWnd : public CPlaceWindow {
+    Q_OBJECT
+public:
+    ~CListOnlyWnd() override;
+
+    CKestovaListCtrl* list() const { return list_; }
+    CKestovaListModel* listModel() const { return model_; }
+    QString layoutKey() const { return layoutKey_; }
+
+    void selectAll();
+    void selectNone();
+    void invertSelection();
+
+    // Fills the list again from the model and configuration; restoreLayout also reads the stored
+    // column layout.
+    void populate(bool restoreLayout);
+    void configurationChanged() override;
+
+    // Context menu resource: 0 none, 130 allow/deny/inherit, 131 include/exclude.
+    virtual int contextMenuId() const { return 0; }
+    // The context menu as it would open now; nullptr when the window has none or refuses it.
+    virtual QMenu* createContextMenu(QWidget* parent);
+
+    // The commands by their ids (32780 to 32788), for menus, keys and tests; nullptr if absent.
+    QAction* command(int id) const;
+
+protected:
+    CListOnlyWnd(CKestovaDoc& doc, CAppState& app, std::span<const ListColumn> columns, const QString& layoutKey,
+                 QWidget* parent);
+    virtual std::unique_ptr<ListItems> makeItems() = 0;
+    void addCommand(int id, const QString& text, const QKeySequence& key, const QString& statusTip,
+                    void (CListOnlyWnd::*slot)());
+    void addCommand(int id, const QString& text, const QKeySequence& key, const QString& statusTip,
+                    std::function<void()> run);
+    bool readOnly() const;
+
+    CKestovaDoc& doc_;
+    CAppState& app_;
+
+private:
+    void applyPreferences();
+
+    QString layoutKey_;
+    CKestovaListModel* model_ = nullptr;
+    CKestovaListCtrl* list_ = nullptr;
+    QHash<int, QAction*> commands_;
+};
+
+// Command ids of the list windows.
+namespace listcmd {
+inline constexpr int kAllowSelected = 32780;
+inline constexpr int kDenySelected = 32781;
+inline constexpr int kInheritSelected = 32782;
+inline constexpr int kAllowAll = 32783;
+inline constexpr int kDenyAll = 32784;
+inline constexpr int kInheritAll = 32785;
+inline constexpr int kSelectAll = 32786;
+inline constexpr int kSelectNone = 32787;
+inline constexpr int kInvertSelection = 32788;
+}  // namespace listcmd
+
+}  // namespace vexilor
