@@ -160,6 +160,9 @@ constexpr auto kTable = std::to_array<Entry>({
     S(3296, "Fennby"),
     S(3297, "Fennbys"),
     S(3301, "KOLT-III Intercom"),
+    S(3302, "The restrictions file %s cannot be read:\n\n%s\nReplace it with a new file? "
+            "The unreadable file is kept beside it."),
+    S(3303, "Save changes to %s?"),
     S(3321, "KOLT-III Lite Intercom"),
 
     // Studios, classes and users: adding, renaming, deleting, studio references.

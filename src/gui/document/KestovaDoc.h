@@ -90,6 +90,17 @@ Q_SIGNALS:
     void changeIntercomRequested();
 
 private:
+    void setPathAndTitle(const QString& intercomName);
+    // The selection loop: a chosen name whose configuration file reads; false on Cancel.
+    bool chooseIntercom(QString& name, CIntercom& icom);
+    bool loadIntercom(const QString& name, CIntercom& icom, QString& error) const;
+    // Writes icom as NAME.cfg; tells the user (3202) when that fails.
+    bool saveIntercom(const QString& name, const CIntercom& icom) const;
+    // Reads or creates the restrictions file of name into fresh (the open model stays untouched).
+    bool openRestrictions(const QString& name, const CIntercom& icom, CRestrictionsModel& fresh);
+    // Writes model to path atomically; tells the user (3229) when that fails.
+    bool writeRestrictions(CRestrictionsModel& model, const CIntercom& icom, const QString& path);
+
     CAppState& app_;
     Services services_;
     CRestrictionsModel model_;

@@ -1,0 +1,89 @@
+#include "document/DocumentFiles.h"
+
+#include "intercom/Intercom.h"
+#include "restrictions/ResourceTypes.h"
+#include "restrictions/RestrictionsModel.h"
+#include "restrictions/RestrictionsWriter.h"
+#include "restrictions/SavePreparation.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vexilor::docfiles {
+
+QString TidyIntercomName(const QString& name)
+{
+    return name.trimmed().toUpper();
+}
+
+QString IntercomFilePath(const QString& dir, const QString& name, const QString& ext)
+{
+    const QDir directory(dir);
+    const QString wanted = name + u'.' + ext;
+    QString path = directory.filePath(wanted);
+    if (!QFileInfo::exists(path)) {
+        const QStringList candidates =
+            directory.entryList({wanted}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        for (const QString& candidate : candidates) {
+            if (candidate.compare(wanted, Qt::CaseInsensitive) == 0) {
+                path = directory.filePath(candidate);
+                break;
+            }
+        }
+    }
+    return QDir::toNativeSeparators(path);
+}
+
+std::filesystem::path FsPath(const QString& path)
+{
+    return std::filesystem::path(QDir::fromNativeSeparators(path).toStdU16String());
+}
+
+bool IsReadOnlyFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.permissions().testFlag(QFileDevice::WriteOwner);
+}
+
+QString MoveAside(const QString& path)
+{
+    const QString stem = path + QStringLiteral(".unreadable-")
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = stem;
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = stem + u'-' + QString::number(n);
+    return QFile::rename(path, target) ? target : QString();
+}
+
+bool WriteFileAtomically(const QString& path, std::string_view bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool WriteRestrictionsFile(CRestrictionsModel& model, const CIntercom& icom, const QString& path)
+{
+    std::array<std::uint32_t, kResourceTypeCount> counts{};
+    for (std::size_t type = 0; type < counts.size(); ++type)
+        counts[type] = icom.Count(static_cast<unsigned>(type));
+    prepareForSave(model, counts);
+    const std::optional<std::string> bytes = restrictionsFileBytes(model);
+    return bytes && WriteFileAtomically(path, *bytes);
+}
+
+}  // namespace vexilor::docfiles

@@ -1,0 +1,315 @@
+#include "document/KestovaDoc.h"
+
+#include "app/AppState.h"
+#include "app/Prompts.h"
+#include "app/Strings.h"
+#include "document/DocumentFiles.h"
+#include "intercom/ConfigurationFile.h"
+#include "intercom/Intercom.h"
+#include "restrictions/RestrictionsParser.h"
+#include "restrictions/RestrictionsWriter.h"
+#include "restrictions/SavePreparation.h"
+
+#include <QFileInfo>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vexilor {
+
+namespace {
+
+constexpr char16_t kDefaultUser[] = u"Default";
+
+// Message ids.
+constexpr int kReadOnlyMessage = 3173;
+constexpr int kConfigurationWriteError = 3202;
+constexpr int kChooseAnotherIntercom = 3203;
+constexpr int kExportFailed = 3228;
+constexpr int kSaveFailed = 3229;
+constexpr int kReplaceUnreadable = 3302;
+constexpr int kSaveChanges = 3303;
+
+QStringList ToStringList(const std::vector<std::u16string>& names)
+{
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::u16string& name : names)
+        list.append(QString::fromStdU16String(name));
+    return list;
+}
+
+QStringList NamesOf(const CRestrictionsModel& model, EntityKind kind)
+{
+    std::vector<std::u16string> names;
+    CKestovaEnumerator enumerator(names);
+    model.names(kind, enumerator);
+    return ToStringList(names);
+}
+
+}  // namespace
+
+CKestovaDoc::CKestovaDoc(CAppState& app, Services services, QObject* parent)
+    : QObject(parent), app_(app), services_(std::move(services))
+{
+}
+
+CKestovaDoc::~CKestovaDoc() = default;
+
+QString CKestovaDoc::restrictionsFilePath(const QString& intercomName) const
+{
+    return docfiles::IntercomFilePath(app_.prefs.resFilesDirectory, intercomName,
+                                      QStringLiteral("res"));
+}
+
+QString CKestovaDoc::configurationFilePath(const QString& intercomName) const
+{
+    return docfiles::IntercomFilePath(app_.prefs.cfgFilesDirectory, intercomName,
+                                      QStringLiteral("cfg"));
+}
+
+void CKestovaDoc::setModified(bool modified)
+{
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    Q_EMIT modifiedChanged(modified_);
+}
+
+bool CKestovaDoc::isReadOnly() const
+{
+    return model_.readOnly();
+}
+
+bool CKestovaDoc::checkReadOnly(bool showMessage)
+{
+    const bool readOnly = !pathName_.isEmpty() && docfiles::IsReadOnlyFile(pathName_);
+    if (readOnly && showMessage) {
+        Prompts::show(strings::Text(kReadOnlyMessage), Prompts::Icon::Information);
+        model_.setReadOnly(true);
+    }
+    return readOnly;
+}
+
+void CKestovaDoc::refreshNameLists()
+{
+    classNames_ = NamesOf(model_, EntityKind::Class);
+    studioNames_ = NamesOf(model_, EntityKind::Studio);
+    userNames_ = NamesOf(model_, EntityKind::User);
+}
+
+void CKestovaDoc::setPathAndTitle(const QString& intercomName)
+{
+    pathName_ = restrictionsFilePath(intercomName);
+    if (title_ != intercomName) {
+        title_ = intercomName;
+        Q_EMIT titleChanged(title_);
+    }
+}
+
+// --- New document -----------------------------------------------------------------------------
+
+bool CKestovaDoc::newDocument()
+{
+    if (!app_.intercomName.isEmpty())
+        setPathAndTitle(app_.intercomName);
+
+    // The selection service may already have made the chosen configuration current; a failed open
+    // must leave the previous intercom as it was.
+    const CIntercom previousIntercom = app_.intercom;
+    QString name;
+    CIntercom icom;
+    if (!chooseIntercom(name, icom)) {
+        app_.intercom = previousIntercom;
+        return false;
+    }
+    if (services_.refreshAlphas)
+        services_.refreshAlphas(icom);
+
+    CRestrictionsModel fresh;
+    // Whoever keeps state derived from the model compares generations: the new content must not
+    // look like the old one.
+    while (fresh.generation() <= model_.generation())
+        fresh.reset();
+    if (!openRestrictions(name, icom, fresh)) {
+        app_.intercom = previousIntercom;
+        if (!app_.intercomName.isEmpty())
+            setPathAndTitle(app_.intercomName);
+        return false;
+    }
+
+    app_.intercom = std::move(icom);
+    app_.intercomName = name;
+    model_ = std::move(fresh);
+    selection_.clear();
+    refreshNameLists();
+    setPathAndTitle(name);
+    setModified(false);
+    checkReadOnly(true);
+    Q_EMIT documentReset();
+    return true;
+}
+
+bool CKestovaDoc::chooseIntercom(QString& name, CIntercom& icom)
+{
+    for (;;) {
+        const QString preselect = app_.startIntercomName;
+        app_.startIntercomName.clear();
+        const std::optional<QString> chosen =
+            services_.selectIntercom ? services_.selectIntercom(preselect) : std::nullopt;
+        if (!chosen)
+            return false;
+        name = docfiles::TidyIntercomName(*chosen);
+        app_.startIntercomName = name;
+        QString error;
+        if (loadIntercom(name, icom, error))
+            return true;
+        if (Prompts::show(strings::Text(kChooseAnotherIntercom, {error}), Prompts::Icon::Error,
+                          Prompts::Buttons::OkCancel)
+            != Prompts::Answer::Ok)
+            return false;
+    }
+}
+
+bool CKestovaDoc::loadIntercom(const QString& name, CIntercom& icom, QString& error) const
+{
+    icom = CIntercom{};
+    const QString path = configurationFilePath(name);
+    const bool read = LoadConfigurationFile(icom, docfiles::FsPath(path));
+    icom.name = name.toStdU16String();
+    if (read)
+        return true;
+    // The last message is the error that stopped the reader; warnings come before it.
+    error = icom.messages.empty() ? path : QString::fromStdU16String(icom.messages.back());
+    return false;
+}
+
+bool CKestovaDoc::saveIntercom(const QString& name, const CIntercom& icom) const
+{
+    std::u16string error;
+    if (SaveConfigurationFile(docfiles::FsPath(configurationFilePath(name)), icom, error))
+        return true;
+    Prompts::show(strings::Text(kConfigurationWriteError, {QString::fromStdU16String(error)}),
+                  Prompts::Icon::Error);
+    return false;
+}
+
+bool CKestovaDoc::openRestrictions(const QString& name, const CIntercom& icom,
+                                   CRestrictionsModel& fresh)
+{
+    const QString path = restrictionsFilePath(name);
+    const std::u16string deviceName = name.toStdU16String();
+
+    if (QFileInfo::exists(path)) {
+        const RestrictionsParseResult result = readRestrictionsFile(fresh, docfiles::FsPath(path));
+        if (result.ok) {
+            if (fresh.deviceName() == deviceName)
+                return true;
+            fresh.setDeviceName(deviceName);
+            // A read-only file cannot take the new device line; it is shown as it is.
+            if (docfiles::IsReadOnlyFile(path))
+                return true;
+            return writeRestrictions(fresh, icom, path);
+        }
+        // Never replace a file that could not be read without asking, and keep it aside.
+        const QString question = strings::Text(
+            kReplaceUnreadable, {path, QString::fromStdString(result.errorText)});
+        if (Prompts::show(question, Prompts::Icon::Warning, Prompts::Buttons::YesNo)
+            != Prompts::Answer::Yes)
+            return false;
+        if (docfiles::MoveAside(path).isEmpty()) {
+            Prompts::show(strings::Text(kSaveFailed, {path}), Prompts::Icon::Warning);
+            return false;
+        }
+        fresh.reset();
+    }
+
+    fresh.newFile(kDefaultUser);
+    fresh.setDeviceName(deviceName);
+    return writeRestrictions(fresh, icom, path);
+}
+
+bool CKestovaDoc::writeRestrictions(CRestrictionsModel& model, const CIntercom& icom,
+                                    const QString& path)
+{
+    if (!docfiles::WriteRestrictionsFile(model, icom, path)) {
+        Prompts::show(strings::Text(kSaveFailed, {path}), Prompts::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+// --- Save ---------------------------------------------------------------------------------------
+
+bool CKestovaDoc::save()
+{
+    if (checkReadOnly(true))
+        return false;
+    if (app_.intercomName.isEmpty() || !model_.documentValid() || model_.readOnly())
+        return false;
+    if (!saveIntercom(app_.intercomName, app_.intercom))
+        return false;
+    selection_.commit();
+    if (!writeRestrictions(model_, app_.intercom, pathName_))
+        return false;
+    setModified(false);
+    return true;
+}
+
+bool CKestovaDoc::saveModified()
+{
+    if (checkReadOnly(false) || !modified_)
+        return true;
+    const QString fileName = pathName_.isEmpty() ? title_ : QFileInfo(pathName_).fileName();
+    switch (Prompts::show(strings::Text(kSaveChanges, {fileName}), Prompts::Icon::Warning,
+                          Prompts::Buttons::YesNoCancel)) {
+    case Prompts::Answer::Yes:
+        return save();
+    case Prompts::Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// --- Export -------------------------------------------------------------------------------------
+
+bool CKestovaDoc::exportRestrictions()
+{
+    if (!services_.chooseExportTarget)
+        return false;
+    const std::optional<ExportTarget> target = services_.chooseExportTarget(app_.intercom);
+    if (!target)
+        return false;
+    const QString name = docfiles::TidyIntercomName(target->name);
+
+    CIntercom copy = app_.intercom;
+    copy.name = name.toStdU16String();
+    copy.mainAddress = target->mainAddress.toStdU16String();
+    copy.partnerAddress = target->partnerAddress.toStdU16String();
+    copy.partnerActive = false;
+    if (!saveIntercom(name, copy))
+        return false;
+
+    // What the user sees on screen is what goes out.
+    selection_.commit();
+    const QString path = restrictionsFilePath(name);
+    bool written = false;
+    if (model_.documentValid() && !docfiles::IsReadOnlyFile(path)) {
+        const std::u16string deviceName = model_.deviceName();
+        model_.setDeviceName(name.toStdU16String());
+        written = docfiles::WriteRestrictionsFile(model_, copy, path);
+        model_.setDeviceName(deviceName);
+    }
+    if (!written) {
+        Prompts::show(strings::Text(kExportFailed), Prompts::Icon::Warning);
+        return false;
+    }
+
+    app_.startIntercomName = name;
+    Q_EMIT changeIntercomRequested();
+    return true;
+}
+
+}  // namespace vexilor
