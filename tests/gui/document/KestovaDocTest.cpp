@@ -1,0 +1,649 @@
+#include "app/AppState.h"
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "app/Strings.h"
+#include "document/KestovaDoc.h"
+#include "intercom/ConfigurationFile.h"
+#include "intercom/Intercom.h"
+#include "restrictions/RestrictionsParser.h"
+#include "support/PromptsTestScope.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+
+using namespace vexilor;
+using vexilor::test::PromptsTestScope;
+
+namespace {
+
+// A configuration and a restrictions directory in a temporary folder (given as the preferences
+// hold them: with a trailing separator), settings in an INI file there, and services that answer
+// from queues and record what the document asked.
+class Workspace {
+public:
+    Workspace()
+    {
+        QDir root(root_.path());
+        root.mkpath(QStringLiteral("cfg"));
+        root.mkpath(QStringLiteral("res"));
+        settings_ = std::make_unique<SettingsStore>(
+            std::make_unique<QSettings>(root_.filePath(QStringLiteral("KestovaV2.ini")),
+                                        QSettings::IniFormat),
+            SystemDefaults{900, 0, 0xFFFFFF, 0xD77800, 0xA0A0A0});
+        app.settings = settings_.get();
+        app.prefs.cfgFilesDirectory = QDir::toNativeSeparators(root_.filePath(QStringLiteral("cfg")) + u'/');
+        app.prefs.resFilesDirectory = QDir::toNativeSeparators(root_.filePath(QStringLiteral("res")) + u'/');
+    }
+
+    CKestovaDoc::Services services()
+    {
+        CKestovaDoc::Services s;
+        s.selectIntercom = [this](const QString& preselect) -> std::optional<QString> {
+            preselects.append(preselect);
+            if (selections.isEmpty()) {
+                QTest::qFail("the selection dialog was not expected", __FILE__, __LINE__);
+                return std::nullopt;
+            }
+            return selections.takeFirst();
+        };
+        s.refreshAlphas = [this](CIntercom& current) {
+            refreshed.append(QString::fromStdU16String(current.name));
+            current.infoText = u"refreshed";
+        };
+        s.chooseExportTarget = [this](const CIntercom& current) -> std::optional<ExportTarget> {
+            exportOffered.append(QString::fromStdU16String(current.name));
+            return exportTarget;
+        };
+        return s;
+    }
+
+    QString root() const { return root_.path(); }
+    QString cfgFile(const QString& name) const { return root_.filePath(QStringLiteral("cfg/") + name); }
+    QString resFile(const QString& name) const { return root_.filePath(QStringLiteral("res/") + name); }
+
+    // A readable configuration file whose keypanel count tells intercoms apart.
+    bool writeCfg(const QString& fileName, std::uint16_t keypanels = 40)
+    {
+        CIntercom icom;
+        icom.keypanelCount = keypanels;
+        icom.mainAddress = u"192.0.2.1";
+        icom.partnerAddress = u"192.0.2.2";
+        icom.partnerActive = true;
+        std::u16string error;
+        return SaveConfigurationFile(cfgFile(fileName).toStdU16String(), icom, error);
+    }
+
+    static bool writeBytes(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+    static QByteArray readBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    CAppState app;
+    // One entry per selection dialog; an empty optional is Cancel.
+    QList<std::optional<QString>> selections;
+    QStringList preselects;
+    QStringList refreshed;
+    std::optional<ExportTarget> exportTarget;
+    QStringList exportOffered;
+
+private:
+    QTemporaryDir root_;
+    std::unique_ptr<SettingsStore> settings_;
+};
+
+// What the writer makes of a file with one studio and one class, in any device name.
+QByteArray SampleFile(const QByteArray& device)
+{
+    return "// Tovrin restrictions file\r\n// ------------------------\r\n\r\n[DEVICE \"" + device
+           + "\"]\r\n\r\n\r\n[STUDIO \"Studio A\"]\r\nKP.Edit = 1-4,9\r\n\r\n"
+             "[CLASS \"Operators\"]\r\nstudio+=\"Studio A\"\r\nApp.Prefs.General = N\r\n\r\n"
+             "[USER \"Tom\"]\r\n//Inheritance\r\nclass=\"Operators\"\r\n\r\n"
+             "// -- End of Data --\r\n\r\n[CRC 0]";
+}
+
+// A feature that the sample's class leaves alone.
+constexpr int kFeature = 5;
+
+// A file the reader stops in at line 2.
+const QByteArray kUnreadable = "[CLASS \"Operators\"]\r\nstudio+=\"Nowhere\"\r\n";
+
+struct ParsedFile {
+    CRestrictionsModel model;
+    RestrictionsParseResult result;
+};
+
+std::unique_ptr<ParsedFile> Parse(const QByteArray& bytes)
+{
+    auto parsed = std::make_unique<ParsedFile>();
+    parsed->result = parseRestrictions(parsed->model, std::string_view(bytes.constData(), bytes.size()));
+    return parsed;
+}
+
+QStringList Lines(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+}
+
+bool SetWritable(const QString& path, bool writable)
+{
+    QFileDevice::Permissions perms = QFileDevice::ReadOwner | QFileDevice::ReadUser
+                                     | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (QFileInfo(path).isDir())
+        perms |= QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    if (writable)
+        perms |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+    return QFile::setPermissions(path, perms);
+}
+
+// A shown message as "icon/buttons: text" (the caption is the product name throughout).
+QString Describe(Prompts::Icon icon, Prompts::Buttons buttons, const QString& text)
+{
+    return QStringLiteral("%1/%2: %3").arg(int(icon)).arg(int(buttons)).arg(text);
+}
+
+QStringList Shown()
+{
+    QStringList shown;
+    for (const Prompts::Message& m : Prompts::shownMessages())
+        shown.append(Describe(m.icon, m.buttons, m.text));
+    return shown;
+}
+
+}  // namespace
+
+class KestovaDocTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void opensAMissingFileAsANewDefaultFile();
+    void rewritesTheDeviceLineOnlyWhenItNamesAnotherIntercom_data();
+    void rewritesTheDeviceLineOnlyWhenItNamesAnotherIntercom();
+    void readOnlyFileIsShownButNeverSavedOrPromptedFor();
+    void unreadableFileIsKeptAsideWhenTheUserAgrees();
+    void unreadableFileLeavesThePreviousIntercomOpenWhenTheUserRefuses();
+    void selectionLoopRetriesOnABadConfigurationFile();
+    void cancelledSelectionKeepsThePreviousIntercom();
+    void saveWritesTheConfigurationAndTheCommittedModel();
+    void failedSaveKeepsThePreviousFile_data();
+    void failedSaveKeepsThePreviousFile();
+    void exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom();
+    void exportThatCannotWriteTellsTheUser();
+    void saveModifiedFollowsTheAnswer_data();
+    void saveModifiedFollowsTheAnswer();
+};
+
+void KestovaDocTest::opensAMissingFileAsANewDefaultFile()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg"), 77));
+    ws.selections = {QStringLiteral(" abcd ")};
+    ws.app.startIntercomName = QStringLiteral("ABCD");
+    CKestovaDoc doc(ws.app, ws.services());
+    QSignalSpy resets(&doc, &CKestovaDoc::documentReset);
+    QSignalSpy titles(&doc, &CKestovaDoc::titleChanged);
+
+    QVERIFY(doc.newDocument());
+
+    QCOMPARE(ws.preselects, QStringList{QStringLiteral("ABCD")});
+    QCOMPARE(ws.refreshed, QStringList{QStringLiteral("ABCD")});
+    QCOMPARE(ws.app.intercomName, QStringLiteral("ABCD"));
+    QCOMPARE(ws.app.intercom.keypanelCount, 77);
+    QCOMPARE(ws.app.intercom.infoText, std::u16string(u"refreshed"));  // the refreshed copy is current
+    QCOMPARE(doc.title(), QStringLiteral("ABCD"));
+    QCOMPARE(titles.count(), 1);
+    QCOMPARE(doc.pathName(), QDir::toNativeSeparators(ws.resFile(QStringLiteral("ABCD.res"))));
+    QCOMPARE(resets.count(), 1);
+    QVERIFY(!doc.isModified());
+    QVERIFY(!doc.isReadOnly());
+    QCOMPARE(doc.userNames(), QStringList{QStringLiteral("Default")});
+    QVERIFY(doc.classNames().isEmpty());
+    QVERIFY(doc.studioNames().isEmpty());
+    QVERIFY(doc.model().documentValid());
+    QVERIFY(Prompts::shownMessages().isEmpty());
+
+    const QByteArray bytes = Workspace::readBytes(ws.resFile(QStringLiteral("ABCD.res")));
+    QStringList lines = Lines(bytes);
+    QVERIFY(lines.last().startsWith(QStringLiteral("[CRC ")));
+    lines.removeLast();
+    QCOMPARE(lines, (QStringList{
+                        QStringLiteral("// Tovrin restrictions file"),
+                        QStringLiteral("// ------------------------"),
+                        QString(),
+                        QStringLiteral("[DEVICE \"ABCD\"]"),
+                        QString(),
+                        QString(),
+                        QStringLiteral("[USER \"Default\"]"),
+                        QStringLiteral("//Inheritance"),
+                        QString(),
+                        QStringLiteral("// -- End of Data --"),
+                        QString(),
+                    }));
+    const auto parsed = Parse(bytes);
+    QVERIFY(parsed->result.ok);
+    QVERIFY(parsed->result.crcMatches());
+}
+
+void KestovaDocTest::rewritesTheDeviceLineOnlyWhenItNamesAnotherIntercom_data()
+{
+    QTest::addColumn<QByteArray>("device");
+    QTest::addColumn<bool>("rewritten");
+    QTest::newRow("same name") << QByteArray("ABCD") << false;
+    QTest::newRow("another intercom") << QByteArray("OLD1") << true;
+    QTest::newRow("same name, other case") << QByteArray("abcd") << true;
+}
+
+void KestovaDocTest::rewritesTheDeviceLineOnlyWhenItNamesAnotherIntercom()
+{
+    QFETCH(QByteArray, device);
+    QFETCH(bool, rewritten);
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    const QByteArray original = SampleFile(device);
+    QVERIFY(Workspace::writeBytes(res, original));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+
+    QVERIFY(doc.newDocument());
+
+    QCOMPARE(doc.model().deviceName(), std::u16string(u"ABCD"));
+    QCOMPARE(doc.classNames(), QStringList{QStringLiteral("Operators")});
+    QCOMPARE(doc.studioNames(), QStringList{QStringLiteral("Studio A")});
+    QCOMPARE(doc.userNames(), QStringList{QStringLiteral("Tom")});
+    const QByteArray bytes = Workspace::readBytes(res);
+    if (!rewritten) {
+        QCOMPARE(bytes, original);  // not even the stale CRC is touched
+        return;
+    }
+    // The same content under the new device line, with a CRC that matches.
+    QCOMPARE(bytes.left(bytes.lastIndexOf("[CRC ")),
+             SampleFile("ABCD").left(SampleFile("ABCD").lastIndexOf("[CRC ")));
+    QVERIFY(Parse(bytes)->result.crcMatches());
+    QVERIFY(!doc.isModified());
+}
+
+void KestovaDocTest::readOnlyFileIsShownButNeverSavedOrPromptedFor()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    // Another device name too: a read-only file is not rewritten for it.
+    const QByteArray original = SampleFile("OLD1");
+    QVERIFY(Workspace::writeBytes(res, original));
+    QVERIFY(SetWritable(res, false));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(doc.newDocument());
+    const QString readOnly =
+        Describe(Prompts::Icon::Information, Prompts::Buttons::Ok, strings::Text(3173));
+    QCOMPARE(Shown(), QStringList{readOnly});
+    QVERIFY(doc.isReadOnly());
+    QVERIFY(doc.model().readOnly());
+    QCOMPARE(doc.classNames(), QStringList{QStringLiteral("Operators")});
+
+    // Nothing is committed, nothing is written.
+    QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
+    doc.selection().setFeatureInherit(kFeature, false);
+    doc.selection().setFeatureDenied(kFeature, true);
+    doc.setModified(true);
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(!doc.save());
+    QCOMPARE(Shown(), (QStringList{readOnly, readOnly}));
+    QVERIFY(doc.saveModified());
+    QCOMPARE(Prompts::shownMessages().size(), 2);
+    QCOMPARE(Workspace::readBytes(res), original);
+    CEntitySelection stored(doc.model());
+    QVERIFY(stored.select(u"Tom", EntityKind::User));
+    QCOMPARE(stored.featureIsInherited(kFeature), 1);
+}
+
+void KestovaDocTest::unreadableFileIsKeptAsideWhenTheUserAgrees()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    QVERIFY(Workspace::writeBytes(res, kUnreadable));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    Prompts::setNextAnswer(Prompts::Answer::Yes);
+
+    QVERIFY(doc.newDocument());
+
+    const QString errorText = QString::fromStdString(Parse(kUnreadable)->result.errorText);
+    QVERIFY(errorText.startsWith(QStringLiteral("[2]:")));
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    const Prompts::Message asked = Prompts::shownMessages().at(0);
+    QCOMPARE(asked.text, strings::Text(3302, {QDir::toNativeSeparators(res), errorText}));
+    QCOMPARE(asked.buttons, Prompts::Buttons::YesNo);
+
+    const QStringList aside = QDir(ws.root() + QStringLiteral("/res")).entryList(QDir::Files);
+    QCOMPARE(aside.size(), 2);
+    QVERIFY(aside.contains(QStringLiteral("ABCD.res")));
+    const QString kept = aside.at(aside.indexOf(QStringLiteral("ABCD.res")) == 0 ? 1 : 0);
+    QVERIFY2(QRegularExpression(QStringLiteral(R"(^ABCD\.res\.unreadable-\d{8}-\d{6}$)")).match(kept).hasMatch(),
+             qPrintable(kept));
+    QCOMPARE(Workspace::readBytes(ws.resFile(kept)), kUnreadable);
+
+    QCOMPARE(doc.userNames(), QStringList{QStringLiteral("Default")});
+    const auto written = Parse(Workspace::readBytes(res));
+    QVERIFY(written->result.ok);
+    QCOMPARE(written->model.deviceName(), std::u16string(u"ABCD"));
+    QVERIFY(written->model.exists(EntityKind::User, u"Default"));
+}
+
+void KestovaDocTest::unreadableFileLeavesThePreviousIntercomOpenWhenTheUserRefuses()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg"), 40));
+    QVERIFY(ws.writeCfg(QStringLiteral("BAD1.cfg"), 90));
+    QVERIFY(Workspace::writeBytes(ws.resFile(QStringLiteral("ABCD.res")), SampleFile("ABCD")));
+    const QString bad = ws.resFile(QStringLiteral("BAD1.res"));
+    QVERIFY(Workspace::writeBytes(bad, kUnreadable));
+    ws.selections = {QStringLiteral("ABCD"), QStringLiteral("BAD1")};
+    auto services = ws.services();
+    // The real selection service makes the chosen configuration current at once.
+    services.selectIntercom = [inner = services.selectIntercom, &ws](const QString& preselect) {
+        std::optional<QString> name = inner(preselect);
+        if (name)
+            ws.app.intercom.keypanelCount = 1;
+        return name;
+    };
+    CKestovaDoc doc(ws.app, services);
+    QVERIFY(doc.newDocument());
+    QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
+    doc.setModified(true);
+    QSignalSpy resets(&doc, &CKestovaDoc::documentReset);
+
+    Prompts::setNextAnswer(Prompts::Answer::No);
+    QVERIFY(!doc.newDocument());
+
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(Workspace::readBytes(bad), kUnreadable);
+    QCOMPARE(QDir(ws.root() + QStringLiteral("/res")).entryList(QDir::Files).size(), 2);
+    QCOMPARE(ws.app.intercomName, QStringLiteral("ABCD"));
+    QCOMPARE(ws.app.intercom.keypanelCount, 40);
+    QCOMPARE(doc.title(), QStringLiteral("ABCD"));
+    QCOMPARE(doc.pathName(), QDir::toNativeSeparators(ws.resFile(QStringLiteral("ABCD.res"))));
+    QCOMPARE(doc.model().deviceName(), std::u16string(u"ABCD"));
+    QCOMPARE(doc.userNames(), QStringList{QStringLiteral("Tom")});
+    QVERIFY(doc.selection().hasSelection());
+    QVERIFY(doc.isModified());
+}
+
+void KestovaDocTest::selectionLoopRetriesOnABadConfigurationFile()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(Workspace::writeBytes(ws.cfgFile(QStringLiteral("BAD1.cfg")), QByteArray(300, 'x')));
+    QVERIFY(ws.writeCfg(QStringLiteral("GOOD.cfg")));
+    ws.selections = {QStringLiteral("bad1"), QStringLiteral("GOOD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+
+    QVERIFY(doc.newDocument());
+
+    // The failed name is preselected the second time round.
+    QCOMPARE(ws.preselects, (QStringList{QString(), QStringLiteral("BAD1")}));
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    const Prompts::Message asked = Prompts::shownMessages().at(0);
+    QVERIFY2(asked.text.startsWith(QStringLiteral("Error: ")) && asked.text.endsWith(QStringLiteral("\nChoose another intercom?")),
+             qPrintable(asked.text));
+    QVERIFY(asked.text.size() > strings::Text(3203, {QString()}).size());  // the reader's error is shown
+    QCOMPARE(asked.icon, Prompts::Icon::Error);
+    QCOMPARE(asked.buttons, Prompts::Buttons::OkCancel);
+    QCOMPARE(ws.refreshed, QStringList{QStringLiteral("GOOD")});
+    QCOMPARE(ws.app.intercomName, QStringLiteral("GOOD"));
+    QCOMPARE(ws.app.startIntercomName, QStringLiteral("GOOD"));
+}
+
+void KestovaDocTest::cancelledSelectionKeepsThePreviousIntercom()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg"), 40));
+    QVERIFY(Workspace::writeBytes(ws.cfgFile(QStringLiteral("BAD1.cfg")), QByteArray(300, 'x')));
+    // Cancel at once, then Cancel on the error of a bad configuration file.
+    ws.selections = {QStringLiteral("ABCD"), std::nullopt, QStringLiteral("BAD1")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    const QByteArray res = Workspace::readBytes(ws.resFile(QStringLiteral("ABCD.res")));
+    QSignalSpy resets(&doc, &CKestovaDoc::documentReset);
+
+    QVERIFY(!doc.newDocument());
+    Prompts::setNextAnswer(Prompts::Answer::Cancel);
+    QVERIFY(!doc.newDocument());
+
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(ws.refreshed, QStringList{QStringLiteral("ABCD")});
+    QCOMPARE(ws.app.intercomName, QStringLiteral("ABCD"));
+    QCOMPARE(ws.app.intercom.keypanelCount, 40);
+    QCOMPARE(doc.title(), QStringLiteral("ABCD"));
+    QCOMPARE(doc.userNames(), QStringList{QStringLiteral("Default")});
+    QCOMPARE(Workspace::readBytes(ws.resFile(QStringLiteral("ABCD.res"))), res);
+}
+
+void KestovaDocTest::saveWritesTheConfigurationAndTheCommittedModel()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg"), 40));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    QSignalSpy modified(&doc, &CKestovaDoc::modifiedChanged);
+
+    // An edit still in the working record must reach the file.
+    QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
+    doc.selection().setFeatureInherit(kFeature, false);
+    doc.selection().setFeatureDenied(kFeature, true);
+    doc.setModified(true);
+    ws.app.intercom.keypanelCount = 4;
+
+    QVERIFY(doc.save());
+
+    QCOMPARE(modified.count(), 2);
+    QCOMPARE(modified.at(1).at(0).toBool(), false);
+    QVERIFY(!doc.isModified());
+    QVERIFY(Prompts::shownMessages().isEmpty());
+    CIntercom saved;
+    QVERIFY(LoadConfigurationFile(saved, ws.cfgFile(QStringLiteral("ABCD.cfg")).toStdU16String()));
+    QCOMPARE(saved.keypanelCount, 4);
+
+    const auto parsed = Parse(Workspace::readBytes(res));
+    QVERIFY(parsed->result.ok);
+    QVERIFY(parsed->result.crcMatches());
+    QCOMPARE(parsed->model.deviceName(), std::u16string(u"ABCD"));
+    CEntitySelection reread(parsed->model);
+    QVERIFY(reread.select(u"Tom", EntityKind::User));
+    QCOMPARE(reread.featureDenied(kFeature), 1);
+    QCOMPARE(reread.featureIsInherited(kFeature), 0);
+    // The save preparation ran with the intercom's counts: with four keypanels, Studio A's
+    // 1-4,9 covers them all.
+    QVERIFY(Workspace::readBytes(res).contains("[STUDIO \"Studio A\"]\r\nKP.Edit = *\r\n"));
+}
+
+void KestovaDocTest::failedSaveKeepsThePreviousFile_data()
+{
+    QTest::addColumn<bool>("removeDirectory");
+    QTest::newRow("directory gone") << true;
+    QTest::newRow("directory not writable") << false;
+}
+
+void KestovaDocTest::failedSaveKeepsThePreviousFile()
+{
+    QFETCH(bool, removeDirectory);
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    QVERIFY(Workspace::writeBytes(ws.resFile(QStringLiteral("ABCD.res")), SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
+    doc.selection().setFeatureInherit(kFeature, false);
+    doc.selection().setFeatureDenied(kFeature, true);
+    doc.setModified(true);
+
+    const QString resDir = ws.root() + QStringLiteral("/res");
+    QString keptFile = ws.resFile(QStringLiteral("ABCD.res"));
+    if (removeDirectory) {
+        QVERIFY(QDir(ws.root()).rename(QStringLiteral("res"), QStringLiteral("res-moved")));
+        keptFile = ws.root() + QStringLiteral("/res-moved/ABCD.res");
+    } else {
+        QVERIFY(SetWritable(resDir, false));
+        QFile probe(resDir + QStringLiteral("/probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            SetWritable(resDir, true);
+            QSKIP("this user writes into read-only directories");
+        }
+    }
+
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    const bool saved = doc.save();
+    if (!removeDirectory)
+        SetWritable(resDir, true);
+
+    QVERIFY(!saved);
+    QCOMPARE(Shown(), QStringList{Describe(Prompts::Icon::Warning, Prompts::Buttons::Ok,
+                                           strings::Text(3229, {doc.pathName()}))});
+    QVERIFY(doc.isModified());
+    QCOMPARE(Workspace::readBytes(keptFile), SampleFile("ABCD"));
+    QCOMPARE(QDir(QFileInfo(keptFile).path()).entryList(QDir::Files), QStringList{QStringLiteral("ABCD.res")});
+}
+
+void KestovaDocTest::exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg"), 40));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    const QByteArray current = Workspace::readBytes(res);
+    QSignalSpy changeIntercom(&doc, &CKestovaDoc::changeIntercomRequested);
+
+    // Nothing happens on Cancel.
+    QVERIFY(!doc.exportRestrictions());
+    QCOMPARE(changeIntercom.count(), 0);
+    QCOMPARE(QDir(ws.root() + QStringLiteral("/cfg")).entryList(QDir::Files).size(), 1);
+
+    ws.exportTarget = ExportTarget{QStringLiteral(" newx "), QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2")};
+    QVERIFY(doc.exportRestrictions());
+
+    QCOMPARE(ws.exportOffered, (QStringList{QStringLiteral("ABCD"), QStringLiteral("ABCD")}));
+    QCOMPARE(changeIntercom.count(), 1);
+    QCOMPARE(ws.app.startIntercomName, QStringLiteral("NEWX"));
+    QVERIFY(Prompts::shownMessages().isEmpty());
+
+    CIntercom exported;
+    QVERIFY(LoadConfigurationFile(exported, ws.cfgFile(QStringLiteral("NEWX.cfg")).toStdU16String()));
+    QCOMPARE(exported.keypanelCount, 40);
+    QCOMPARE(exported.mainAddress, std::u16string(u"10.0.0.1"));
+    QCOMPARE(exported.partnerAddress, std::u16string(u"10.0.0.2"));
+    QVERIFY(!exported.partnerActive);
+
+    const QByteArray copy = Workspace::readBytes(ws.resFile(QStringLiteral("NEWX.res")));
+    QCOMPARE(copy.left(copy.lastIndexOf("[CRC ")),
+             SampleFile("NEWX").left(SampleFile("NEWX").lastIndexOf("[CRC ")));
+    QVERIFY(Parse(copy)->result.crcMatches());
+    QCOMPARE(Workspace::readBytes(res), current);
+    QCOMPARE(doc.model().deviceName(), std::u16string(u"ABCD"));
+    QCOMPARE(ws.app.intercomName, QStringLiteral("ABCD"));
+    QCOMPARE(ws.app.intercom.mainAddress, std::u16string(u"192.0.2.1"));
+}
+
+void KestovaDocTest::exportThatCannotWriteTellsTheUser()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    // The target's restrictions file is read-only: it is not replaced behind the user's back.
+    const QString target = ws.resFile(QStringLiteral("NEWX.res"));
+    QVERIFY(Workspace::writeBytes(target, SampleFile("NEWX")));
+    QVERIFY(SetWritable(target, false));
+    QSignalSpy changeIntercom(&doc, &CKestovaDoc::changeIntercomRequested);
+    ws.exportTarget = ExportTarget{QStringLiteral("NEWX"), {}, {}};
+
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(!doc.exportRestrictions());
+
+    QCOMPARE(Shown(), QStringList{Describe(Prompts::Icon::Warning, Prompts::Buttons::Ok,
+                                           QStringLiteral("Could not export the file."))});
+    QCOMPARE(changeIntercom.count(), 0);
+    QCOMPARE(Workspace::readBytes(target), SampleFile("NEWX"));
+    QCOMPARE(doc.model().deviceName(), std::u16string(u"ABCD"));
+}
+
+void KestovaDocTest::saveModifiedFollowsTheAnswer_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("mayClose");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("yes saves") << int(Prompts::Answer::Yes) << true << true;
+    QTest::newRow("no discards") << int(Prompts::Answer::No) << true << false;
+    QTest::newRow("cancel keeps it open") << int(Prompts::Answer::Cancel) << false << false;
+}
+
+void KestovaDocTest::saveModifiedFollowsTheAnswer()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, mayClose);
+    QFETCH(bool, written);
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+
+    QVERIFY(doc.saveModified());  // unmodified: no question
+    QVERIFY(Prompts::shownMessages().isEmpty());
+
+    QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
+    doc.selection().setFeatureInherit(kFeature, false);
+    doc.selection().setFeatureDenied(kFeature, true);
+    doc.setModified(true);
+    Prompts::setNextAnswer(static_cast<Prompts::Answer>(answer));
+    QCOMPARE(doc.saveModified(), mayClose);
+
+    QCOMPARE(Shown(), QStringList{Describe(Prompts::Icon::Warning, Prompts::Buttons::YesNoCancel,
+                                           QStringLiteral("Save changes to ABCD.res?"))});
+    QCOMPARE(Workspace::readBytes(res) != SampleFile("ABCD"), written);
+    QCOMPARE(doc.isModified(), !written);
+}
+
+QTEST_MAIN(KestovaDocTest)
+#include "KestovaDocTest.moc"
