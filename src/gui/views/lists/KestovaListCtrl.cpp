@@ -396,10 +396,11 @@ void CKestovaListCtrl::mouseReleaseEvent(QMouseEvent* event)
 
 void CKestovaListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // A double click selects like a press, then changes access once more.
+    // The second press of a double click has already changed access when single clicks do, so
+    // the double click itself only counts when a double click is required.
     const QModelIndex hit = indexAt(event->position().toPoint());
-    QTableView::mousePressEvent(event);
-    if (hit.isValid() && accessClick(event))
+    QTableView::mouseDoubleClickEvent(event);
+    if (requireDoubleClick_ && hit.isValid() && accessClick(event))
         Q_EMIT accessCellClicked(proxy_->mapToSource(hit).row(), hit.column());
 }
 
