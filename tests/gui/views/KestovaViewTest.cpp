@@ -628,12 +628,37 @@ void KestovaViewTest::navigationActionsCarryTheirCommandsAndKeys()
         QCOMPARE(actions[qsizetype(i)]->shortcut(), expected[i].second);
     }
 
-    // Triggering one runs its command.
+    // The keys reach the commands from the panes (the frame adds the actions to its window).
+    f.view->addActions(actions);
+    f.view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.view.get()));
     QVERIFY(f.rebuild());
-    const std::size_t before = f.calls.size();
-    actions[2]->trigger();  // Ctrl+Page Down: the next node
+    QTRY_VERIFY(f.tree()->hasFocus());
+    std::size_t before = f.calls.size();
+    QTest::keyClick(f.tree(), Qt::Key_PageDown, Qt::ControlModifier);
     QVERIFY(f.settle(before));
     QCOMPARE(f.tree()->currentItem()->text(0), u"Studios"_qs);
+    QVERIFY(f.selectInTree(u"ann"_qs));
+    f.clickCategory(nav::row::kKeypanels);
+    QVERIFY(f.bar()->hasFocus());  // a click on a category gives the bar the keyboard
+    QTest::keyClick(f.bar(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(f.lastPlace().tab, tv::kAssignments);
+    QTest::keyClick(f.bar(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(f.lastPlace().tab, tv::kFeatures);
+    // Shift+Tab comes as Backtab on some platforms; both forms step back.
+    QTest::keyClick(f.bar(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.lastPlace().tab, tv::kAssignments);
+    QTest::keyClick(f.bar(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.lastPlace().tab, tv::kResources);
+    QTest::keyClick(f.bar(), Qt::Key_F6);
+    QCOMPARE(f.view->rememberedPane(), paneid::kEditPane);
+    QVERIFY(f.lastWindow->hasFocus());
+    QTest::keyClick(f.lastWindow, Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(f.lastPlace().categoryRow, nav::row::kPartyLines);
+    before = f.calls.size();
+    QTest::keyClick(f.lastWindow, Qt::Key_PageUp, Qt::ControlModifier);
+    QVERIFY(f.settle(before));
+    QCOMPARE(f.tree()->currentItem()->text(0), u"Default"_qs);
 }
 
 void KestovaViewTest::screenshot()
