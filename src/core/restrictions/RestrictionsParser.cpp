@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -47,17 +48,60 @@ std::string errorText(int line, std::string_view message)
     return text;
 }
 
-// Windows-1252 to UTF-16, one unit per byte, as a table.
-const std::array<char16_t, 256>& decodeTable()
+// The units of a run of Windows-1252 bytes, into a buffer that is reused.
+std::u16string_view widen(std::string_view bytes, std::u16string& into)
 {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        for (unsigned b = 0; b < 256; ++b)
-            t[b] = text::decodeWindows1252(static_cast<unsigned char>(b));
-        return t;
-    }();
-    return table;
+    into.resize(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        into[i] = text::kWindows1252Units[static_cast<unsigned char>(bytes[i])];
+    return into;
 }
+
+// Low bytes of the units of the lines read so far, collected so that the CRC runs over long
+// stretches rather than line by line.
+class CCrcFeed {
+public:
+    explicit CCrcFeed(CRestrictionsCrc& crc) : crc_(crc) {}
+
+    // An ASCII byte is its own unit's low byte; other bytes go through the code page.
+    void addLine(std::string_view bytes, bool ascii)
+    {
+        if (bytes.size() + 1 > kSize - used_)
+            flush();
+        if (bytes.size() + 1 > kSize) {
+            // Longer than the buffer: cannot happen with pieces, but stays correct.
+            for (const char b : bytes)
+                crc_.update(lowByte(b));
+            crc_.update(static_cast<std::uint8_t>('\n'));
+            return;
+        }
+        std::uint8_t* out = buffer_ + used_;
+        if (ascii) {
+            std::memcpy(out, bytes.data(), bytes.size());
+        } else {
+            for (std::size_t i = 0; i < bytes.size(); ++i)
+                out[i] = lowByte(bytes[i]);
+        }
+        out[bytes.size()] = '\n';
+        used_ += bytes.size() + 1;
+    }
+    void flush()
+    {
+        crc_.update(buffer_, used_);
+        used_ = 0;
+    }
+
+private:
+    static std::uint8_t lowByte(char b)
+    {
+        return static_cast<std::uint8_t>(text::kWindows1252Units[static_cast<unsigned char>(b)]);
+    }
+    static constexpr std::size_t kSize = 1 << 16;
+
+    CRestrictionsCrc& crc_;
+    std::size_t used_ = 0;
+    std::uint8_t buffer_[kSize];
+};
 
 // A statement that did not match leaves the line to the next one; an error ends the read.
 enum class Outcome { NoMatch, Done, Error };
@@ -65,7 +109,7 @@ enum class Outcome { NoMatch, Done, Error };
 class CParser {
 public:
     CParser(CRestrictionsModel& model, RestrictionsParseResult& result)
-        : model_(model), result_(result)
+        : model_(model), result_(result), feed_(std::make_unique<CCrcFeed>(crc_))
     {
     }
 
@@ -74,7 +118,7 @@ public:
 private:
     using Statement = Outcome (CParser::*)(CLineCursor&);
 
-    bool processLine();
+    bool processLine(std::string_view line);
     Outcome fail(std::string_view message)
     {
         message_ = message;
@@ -83,25 +127,27 @@ private:
 
     Outcome device(CLineCursor& c);
     Outcome alphas(CLineCursor& c);
-    Outcome studioSection(CLineCursor& c) { return section(c, u"STUDIO", EntityKind::Studio); }
-    Outcome classSection(CLineCursor& c) { return section(c, u"CLASS", EntityKind::Class); }
-    Outcome userSection(CLineCursor& c) { return section(c, u"USER", EntityKind::User); }
-    Outcome section(CLineCursor& c, std::u16string_view keyword, EntityKind kind);
+    Outcome studioSection(CLineCursor& c) { return section(c, "STUDIO", EntityKind::Studio); }
+    Outcome classSection(CLineCursor& c) { return section(c, "CLASS", EntityKind::Class); }
+    Outcome userSection(CLineCursor& c) { return section(c, "USER", EntityKind::User); }
+    Outcome section(CLineCursor& c, std::string_view keyword, EntityKind kind);
     Outcome crc(CLineCursor& c);
     Outcome studioRef(CLineCursor& c);
     Outcome classOfUser(CLineCursor& c);
     Outcome keyed(CLineCursor& c);
-    Outcome featureValue(CLineCursor& c, std::u16string_view key);
-    Outcome resource(CLineCursor& c, std::u16string_view key, int op);
+    Outcome featureValue(CLineCursor& c, std::string_view key);
+    Outcome resource(CLineCursor& c, std::string_view key, int op);
 
     void commitSection();
     bool inClassOrUser() const { return kind_ == EntityKind::Class || kind_ == EntityKind::User; }
+    std::u16string_view wide(std::string_view bytes) { return widen(bytes, scratch_); }
 
     CRestrictionsModel& model_;
     RestrictionsParseResult& result_;
-    std::u16string line_;
     std::string_view message_;
     CRestrictionsCrc crc_;
+    std::unique_ptr<CCrcFeed> feed_;
+    std::u16string scratch_;
 
     EntityKind kind_ = EntityKind::None;
     std::u16string name_;
@@ -114,7 +160,6 @@ private:
 
 void CParser::run(std::string_view bytes)
 {
-    const auto& decode = decodeTable();
     int lineNo = 0;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -125,46 +170,28 @@ void CParser::run(std::string_view bytes)
         const std::size_t length =
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - (bytes.data() + pos)) + 1
                : window;
-        std::string_view piece = bytes.substr(pos, length);
+        std::string_view line = bytes.substr(pos, length);
         pos += length;
 
-        const bool crlf = piece.size() > 1 && piece.ends_with("\r\n");
-        if (crlf)
-            piece.remove_suffix(2);
-        line_.resize(piece.size() + (crlf ? 1 : 0));
-        const auto* in = reinterpret_cast<const unsigned char*>(piece.data());
-        unsigned char high = 0;
-        for (std::size_t i = 0; i < piece.size(); ++i)
-            high |= in[i];
-        // ASCII, the usual case, widens as it is; other bytes go through the code page.
-        if (high & 0x80) {
-            for (std::size_t i = 0; i < piece.size(); ++i)
-                line_[i] = decode[in[i]];
-        } else {
-            for (std::size_t i = 0; i < piece.size(); ++i)
-                line_[i] = in[i];
-        }
-        if (crlf)
-            line_.back() = u'\n';
+        // The line without its end: CR LF or LF. Both are blanks to the statements, and the CRC
+        // takes every line with a single line feed, added when the line has none.
+        if (line.size() > 1 && line.ends_with("\r\n"))
+            line.remove_suffix(2);
+        else if (line.ends_with('\n'))
+            line.remove_suffix(1);
 
-        if (!processLine()) {
+        if (!processLine(line)) {
             result_.line = lineNo;
             result_.message = std::string(message_);
             result_.errorText = errorText(lineNo, message_);
             return;
         }
 
-        // The CRC covers the line as converted, with a line feed added when it has none. Below
-        // 0x80 a byte converts to a unit with the same low byte.
-        if (high & 0x80) {
-            crc_.update(line_);
-        } else {
-            crc_.update(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
-            if (crlf)
-                crc_.update(static_cast<std::uint8_t>('\n'));
-        }
-        if (line_.empty() || line_.back() != u'\n')
-            crc_.update(static_cast<std::uint8_t>('\n'));
+        const auto* in = reinterpret_cast<const unsigned char*>(line.data());
+        unsigned char high = 0;
+        for (std::size_t i = 0; i < line.size(); ++i)
+            high |= in[i];
+        feed_->addLine(line, (high & 0x80) == 0);
     }
     commitSection();
     model_.setLoaded(true);
@@ -172,9 +199,9 @@ void CParser::run(std::string_view bytes)
     result_.ok = true;
 }
 
-bool CParser::processLine()
+bool CParser::processLine(std::string_view line)
 {
-    CLineCursor c(line_);
+    CLineCursor c(line);
     c.skipBlanks();
     if (c.atEnd())
         return true;
@@ -194,9 +221,9 @@ bool CParser::processLine()
     };
     // Only a line starting with the letter of "studio" or "class" can be a studio reference or a
     // class line; any other plain line goes straight to the feature and resource statements.
-    const char16_t lead = c.rest().front();
-    const bool bracketed = lead == u'[';
-    const bool keywordLead = lead == u's' || lead == u'S' || lead == u'c' || lead == u'C';
+    const char lead = c.rest().front();
+    const bool bracketed = lead == '[';
+    const bool keywordLead = lead == 's' || lead == 'S' || lead == 'c' || lead == 'C';
     const Statement* first = bracketed ? kBracketed.data() : kPlain.data() + (keywordLead ? 0 : 2);
     const Statement* end = bracketed ? kBracketed.data() + kBracketed.size()
                                      : kPlain.data() + kPlain.size();
@@ -213,7 +240,7 @@ bool CParser::processLine()
         c.setPos(0);
 
     c.skipBlanks();
-    if (c.atEnd() || c.rest().starts_with(u"//"))
+    if (c.atEnd() || c.rest().starts_with("//"))
         return true;
     fail(kUnknownDirective);
     return false;
@@ -221,36 +248,36 @@ bool CParser::processLine()
 
 Outcome CParser::device(CLineCursor& c)
 {
-    std::u16string_view name;
-    if (!c.literal(u'[') || !c.keyword(u"DEVICE") || !c.name(name) || !c.literal(u']'))
+    std::string_view name;
+    if (!c.literal('[') || !c.keyword("DEVICE") || !c.name(name) || !c.literal(']'))
         return Outcome::NoMatch;
     if (!model_.deviceName().empty())
         return fail(kDeviceTwice);
-    model_.setDeviceName(name);
+    model_.setDeviceName(wide(name));
     return Outcome::Done;
 }
 
 Outcome CParser::alphas(CLineCursor& c)
 {
-    std::u16string_view name;
-    if (!c.literal(u'[') || !c.keyword(u"ALPHAS") || !c.name(name) || !c.literal(u']'))
+    std::string_view name;
+    if (!c.literal('[') || !c.keyword("ALPHAS") || !c.name(name) || !c.literal(']'))
         return Outcome::NoMatch;
     return Outcome::Done;
 }
 
-Outcome CParser::section(CLineCursor& c, std::u16string_view keyword, EntityKind kind)
+Outcome CParser::section(CLineCursor& c, std::string_view keyword, EntityKind kind)
 {
-    std::u16string_view name;
-    if (!c.literal(u'[') || !c.keyword(keyword) || !c.name(name) || !c.literal(u']'))
+    std::string_view name;
+    if (!c.literal('[') || !c.keyword(keyword) || !c.name(name) || !c.literal(']'))
         return Outcome::NoMatch;
     commitSection();
     kind_ = kind;
-    if (model_.exists(kind, name)) {
+    if (model_.exists(kind, wide(name))) {
         return fail(kind == EntityKind::Studio ? kStudioTwice
                     : kind == EntityKind::Class ? kClassTwice
                                                 : kUserTwice);
     }
-    name_.assign(name);
+    name_.assign(scratch_);
     statementSeen_ = false;
     return Outcome::Done;
 }
@@ -258,8 +285,9 @@ Outcome CParser::section(CLineCursor& c, std::u16string_view keyword, EntityKind
 Outcome CParser::crc(CLineCursor& c)
 {
     std::uint32_t value = 0;
-    if (!c.literal(u'[') || !c.keyword(u"CRC") || !c.hex(value) || !c.literal(u']'))
+    if (!c.literal('[') || !c.keyword("CRC") || !c.hex(value) || !c.literal(']'))
         return Outcome::NoMatch;
+    feed_->flush();
     result_.crcSeen = true;
     result_.crcStated = value;
     result_.crcComputed = crc_.value();
@@ -268,33 +296,33 @@ Outcome CParser::crc(CLineCursor& c)
 
 Outcome CParser::studioRef(CLineCursor& c)
 {
-    std::u16string_view name;
+    std::string_view name;
     int op = -1;
-    if (!c.keyword(u"STUDIO") || (op = c.op()) < 0 || !c.name(name))
+    if (!c.keyword("STUDIO") || (op = c.op()) < 0 || !c.name(name))
         return Outcome::NoMatch;
     if (!inClassOrUser())
         return fail(kStudioRefOutside);
-    if (!model_.exists(EntityKind::Studio, name))
+    if (!model_.exists(EntityKind::Studio, wide(name)))
         return fail(kStudioNotDeclared);
     if (op > 2)
         return fail(kStudioRefOp);
-    refs_.push_back({std::u16string(name), static_cast<StudioOp>(op)});
+    refs_.push_back({scratch_, static_cast<StudioOp>(op)});
     return Outcome::Done;
 }
 
 Outcome CParser::classOfUser(CLineCursor& c)
 {
-    std::u16string_view name;
+    std::string_view name;
     int op = -1;
-    if (!c.keyword(u"CLASS") || (op = c.op()) < 0 || !c.name(name))
+    if (!c.keyword("CLASS") || (op = c.op()) < 0 || !c.name(name))
         return Outcome::NoMatch;
     if (kind_ != EntityKind::User || statementSeen_)
         return fail(kClassLinePlace);
-    if (!model_.exists(EntityKind::Class, name))
+    if (!model_.exists(EntityKind::Class, wide(name)))
         return fail(kClassNotDeclared);
     if (op != 0)
         return fail(kClassLineOp);
-    classOf_.assign(name);
+    classOf_.assign(scratch_);
     statementSeen_ = true;
     return Outcome::Done;
 }
@@ -304,7 +332,7 @@ Outcome CParser::classOfUser(CLineCursor& c)
 // once.
 Outcome CParser::keyed(CLineCursor& c)
 {
-    std::u16string_view key;
+    std::string_view key;
     const std::size_t start = c.pos();
     if (!c.identifier(key)) {
         // Only a feature can have a quoted name.
@@ -326,23 +354,23 @@ Outcome CParser::keyed(CLineCursor& c)
     return resource(c, key, op);
 }
 
-Outcome CParser::featureValue(CLineCursor& c, std::u16string_view key)
+Outcome CParser::featureValue(CLineCursor& c, std::string_view key)
 {
     bool value = false;
-    if (c.literal(u'Y') || c.literal(u'y'))
+    if (c.literal('Y') || c.literal('y'))
         value = true;
-    else if (!c.literal(u'N') && !c.literal(u'n'))
+    else if (!c.literal('N') && !c.literal('n'))
         return Outcome::NoMatch;
     if (!inClassOrUser())
         return fail(kFeatureOutside);
-    record_.setExplicitFeature(key, value);
+    record_.setExplicitFeature(wide(key), value);
     statementSeen_ = true;
     return Outcome::Done;
 }
 
-Outcome CParser::resource(CLineCursor& c, std::u16string_view key, int op)
+Outcome CParser::resource(CLineCursor& c, std::string_view keyBytes, int op)
 {
-    const bool star = c.literal(u'*');
+    const bool star = c.literal('*');
     runs_.clear();
     if (!star) {
         do {
@@ -350,7 +378,7 @@ Outcome CParser::resource(CLineCursor& c, std::u16string_view key, int op)
             std::uint32_t last = 0;
             if (!c.number(first))
                 return Outcome::NoMatch;
-            if (c.literal(u'-')) {
+            if (c.literal('-')) {
                 if (!c.number(last))
                     return Outcome::NoMatch;
             } else {
@@ -359,11 +387,12 @@ Outcome CParser::resource(CLineCursor& c, std::u16string_view key, int op)
             if (first > kMaxResourceNumber || last > kMaxResourceNumber)
                 return fail(kResourceOutOfRange);
             runs_.emplace_back(first, last);
-        } while (c.literal(u','));
+        } while (c.literal(','));
     }
 
     if (kind_ == EntityKind::None)
         return fail(kResourceOutside);
+    const std::u16string_view key = wide(keyBytes);
     // The line's set is "*" (every resource) or its runs; it is applied to the key's marks and
     // values in place rather than built on its own.
     static const CAccessSet kStar = CAccessSet::uniform(true);

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "text/Windows1252.h"
+
 namespace vexilor::ressyntax {
 
 // The reader takes a file in pieces of at most this many bytes, each up to and including a line
@@ -67,6 +69,47 @@ constexpr bool isIdentifierPart(char16_t c)
 constexpr bool isDelimiter(char16_t c)
 {
     return c < 0x100 && (detail::kLatin1.bits[c] & detail::kDelimiter) != 0;
+}
+
+namespace detail {
+
+// The classes of each byte of a file, taken from the unit it stands for, so that a line can be
+// read as bytes and only its names converted.
+struct ByteClasses {
+    unsigned char bits[256] = {};
+    constexpr ByteClasses()
+    {
+        for (unsigned b = 0; b < 256; ++b) {
+            const char16_t c = text::windows1252Unit(static_cast<unsigned char>(b));
+            bits[b] = static_cast<unsigned char>((isLetter(c) ? kLetter : 0)
+                                                 | (isIdentifierPart(c) ? kIdentifierPart : 0)
+                                                 | (isBlank(c) ? kBlank : 0)
+                                                 | (isDelimiter(c) ? kDelimiter : 0));
+        }
+    }
+};
+
+inline constexpr ByteClasses kBytes;
+
+}  // namespace detail
+
+constexpr bool isBlankByte(char b)
+{
+    return (detail::kBytes.bits[static_cast<unsigned char>(b)] & detail::kBlank) != 0;
+}
+constexpr bool isLetterByte(char b)
+{
+    return (detail::kBytes.bits[static_cast<unsigned char>(b)] & detail::kLetter) != 0;
+}
+constexpr bool isIdentifierPartByte(char b)
+{
+    return (detail::kBytes.bits[static_cast<unsigned char>(b)] & detail::kIdentifierPart) != 0;
+}
+// A blank or a delimiter: what may end an identifier or a number.
+constexpr bool endsTokenByte(char b)
+{
+    return (detail::kBytes.bits[static_cast<unsigned char>(b)] & (detail::kBlank | detail::kDelimiter))
+        != 0;
 }
 
 constexpr bool isIdentifier(std::u16string_view s)

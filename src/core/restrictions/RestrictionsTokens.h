@@ -8,26 +8,26 @@
 
 namespace vexilor::ressyntax {
 
-// A position in one line of a restrictions file and the tokens that can start there. Every token
-// skips blanks first. A token that does not match returns false; the position may then have moved
+// A position in one line of a restrictions file, as its Windows-1252 bytes, and the tokens that can
+// start there; bytes are classed by the character they stand for. Every token skips blanks first. A token that does not match returns false; the position may then have moved
 // over blanks, so statements save and restore it themselves.
 class CLineCursor {
 public:
-    explicit CLineCursor(std::u16string_view line) : s_(line) {}
+    explicit CLineCursor(std::string_view line) : s_(line) {}
 
     std::size_t pos() const { return p_; }
     void setPos(std::size_t p) { p_ = p; }
-    std::u16string_view rest() const { return s_.substr(p_); }
+    std::string_view rest() const { return s_.substr(p_); }
 
     void skipBlanks()
     {
-        while (p_ < s_.size() && isBlank(s_[p_]))
+        while (p_ < s_.size() && isBlankByte(s_[p_]))
             ++p_;
     }
     bool atEnd() const { return p_ >= s_.size(); }
 
     // One given character.
-    bool literal(char16_t c)
+    bool literal(char c)
     {
         skipBlanks();
         if (p_ < s_.size() && s_[p_] == c) {
@@ -38,15 +38,15 @@ public:
     }
 
     // An upper-case ASCII keyword, matched without regard to case; nothing is required after it.
-    bool keyword(std::u16string_view upper)
+    bool keyword(std::string_view upper)
     {
         skipBlanks();
         if (s_.size() - p_ < upper.size())
             return false;
         for (std::size_t i = 0; i < upper.size(); ++i) {
-            char16_t c = s_[p_ + i];
-            if (c >= u'a' && c <= u'z')
-                c = static_cast<char16_t>(c - 32);
+            char c = s_[p_ + i];
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 32);
             if (c != upper[i])
                 return false;
         }
@@ -55,14 +55,14 @@ public:
     }
 
     // A letter, then letters, digits, '_' or '.', ended by a blank, the line's end or a delimiter.
-    bool identifier(std::u16string_view& out)
+    bool identifier(std::string_view& out)
     {
         skipBlanks();
         const std::size_t start = p_;
-        if (p_ >= s_.size() || !isLetter(s_[p_]))
+        if (p_ >= s_.size() || !isLetterByte(s_[p_]))
             return false;
         std::size_t q = p_ + 1;
-        while (q < s_.size() && isIdentifierPart(s_[q]))
+        while (q < s_.size() && isIdentifierPartByte(s_[q]))
             ++q;
         if (!endsToken(q))
             return false;
@@ -72,20 +72,20 @@ public:
     }
 
     // '"', one or more characters other than '"', '"'. No escapes.
-    bool quotedName(std::u16string_view& out)
+    bool quotedName(std::string_view& out)
     {
         skipBlanks();
-        if (p_ >= s_.size() || s_[p_] != u'"')
+        if (p_ >= s_.size() || s_[p_] != '"')
             return false;
-        const std::size_t close = s_.find(u'"', p_ + 1);
-        if (close == std::u16string_view::npos || close == p_ + 1)
+        const std::size_t close = s_.find('"', p_ + 1);
+        if (close == std::string_view::npos || close == p_ + 1)
             return false;
         out = s_.substr(p_ + 1, close - p_ - 1);
         p_ = close + 1;
         return true;
     }
 
-    bool name(std::u16string_view& out)
+    bool name(std::string_view& out)
     {
         const std::size_t start = p_;
         if (identifier(out))
@@ -100,14 +100,14 @@ public:
         skipBlanks();
         if (p_ >= s_.size())
             return -1;
-        const char16_t c = s_[p_];
-        if (c == u'=') {
+        const char c = s_[p_];
+        if (c == '=') {
             ++p_;
             return 0;
         }
-        if ((c == u'+' || c == u'-' || c == u'@') && p_ + 1 < s_.size() && s_[p_ + 1] == u'=') {
+        if ((c == '+' || c == '-' || c == '@') && p_ + 1 < s_.size() && s_[p_ + 1] == '=') {
             p_ += 2;
-            return c == u'+' ? 1 : c == u'-' ? 2 : 3;
+            return c == '+' ? 1 : c == '-' ? 2 : 3;
         }
         return -1;
     }
@@ -121,18 +121,18 @@ public:
 private:
     bool endsToken(std::size_t q) const
     {
-        return q >= s_.size() || isBlank(s_[q]) || isDelimiter(s_[q]);
+        return q >= s_.size() || endsTokenByte(s_[q]);
     }
 
     template <int base>
-    static int digitValue(char16_t c)
+    static int digitValue(char c)
     {
-        if (c >= u'0' && c <= u'9')
-            return c - u'0';
-        if (base == 16 && c >= u'a' && c <= u'f')
-            return c - u'a' + 10;
-        if (base == 16 && c >= u'A' && c <= u'F')
-            return c - u'A' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (base == 16 && c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (base == 16 && c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
         return -1;
     }
 
@@ -158,7 +158,7 @@ private:
         return true;
     }
 
-    std::u16string_view s_;
+    std::string_view s_;
     std::size_t p_ = 0;
 };
 

@@ -6,21 +6,13 @@
 namespace vexilor::text {
 namespace {
 
-// 0x80..0x9F; the rest of the code page equals Latin-1.
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+constexpr const std::array<char16_t, 32>& kHigh = detail::kWindows1252High;
 
 }  // namespace
 
 char16_t decodeWindows1252(unsigned char byte)
 {
-    if (byte >= 0x80 && byte <= 0x9F)
-        return kHigh[byte - 0x80];
-    return static_cast<char16_t>(byte);
+    return windows1252Unit(byte);
 }
 
 bool encodeWindows1252(char16_t unit, char& out)
@@ -44,7 +36,7 @@ std::u16string fromWindows1252(std::string_view bytes)
     std::u16string out;
     out.resize(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i)
-        out[i] = decodeWindows1252(static_cast<unsigned char>(bytes[i]));
+        out[i] = kWindows1252Units[static_cast<unsigned char>(bytes[i])];
     return out;
 }
 
