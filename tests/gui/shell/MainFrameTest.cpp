@@ -1,0 +1,292 @@
+#include "app/AppState.h"
+#include "app/SettingsStore.h"
+#include "app/Strings.h"
+#include "document/KestovaDoc.h"
+#include "shell/Commands.h"
+#include "shell/MainFrame.h"
+#include "support/PromptsTestScope.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <memory>
+
+using namespace vexilor;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A frame over a document with nothing open, settings in a temporary INI file.
+struct FrameFixture {
+    explicit FrameFixture(const QString& iniPath)
+        : settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat), SystemDefaults{})
+    {
+        app.settings = &settings;
+        app.prefs = settings.loadSettings();
+        doc = std::make_unique<CKestovaDoc>(app, CKestovaDoc::Services{});
+        frame = std::make_unique<CMainFrame>(app, *doc);
+    }
+    SettingsStore settings;
+    CAppState app;
+    std::unique_ptr<CKestovaDoc> doc;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void toolbarInOrderWithIcons();
+    void menusTextsKeysAndPrompts_data();
+    void menusTextsKeysAndPrompts();
+    void statusBarShowsThePromptThenTheIdleText();
+    void refreshAlphasNeedsAnAddress_data();
+    void refreshAlphasNeedsAnAddress();
+    void readOnlyDisablesSaveAndShowsTheIndicator();
+    void disabledCommandsDoNotRun();
+    void barsKeepTheirVisibilityAcrossRuns();
+    void titleNamesTheIntercom();
+    void closingSavesThePlacement();
+
+private:
+    QTemporaryDir dir_;
+    QString ini_;
+};
+
+void MainFrameTest::init()
+{
+    ini_ = dir_.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u".ini"_s);
+    QFile::remove(ini_);
+}
+
+void MainFrameTest::toolbarInOrderWithIcons()
+{
+    FrameFixture f(ini_);
+    const QList<QAction*> actions = f.frame->toolBar()->actions();
+    const QList<int> expected{cmd::kChangeIntercom, cmd::kRefreshAlphas, cmd::kSeparator, cmd::kSave,
+                              cmd::kSeparator,      cmd::kHelpTopics,    cmd::kContextHelp, cmd::kReleaseNotes,
+                              cmd::kAbout};
+    QList<int> ids;
+    for (QAction* a : actions) {
+        ids.append(a->isSeparator() ? cmd::kSeparator : a->data().toInt());
+        if (!a->isSeparator()) {
+            QVERIFY2(!a->icon().isNull(), qPrintable(a->toolTip()));
+            QCOMPARE(a, f.frame->action(a->data().toInt()));
+        }
+    }
+    QCOMPARE(ids, expected);
+    QCOMPARE(f.frame->toolBar()->iconSize(), QSize(16, 16));
+}
+
+void MainFrameTest::menusTextsKeysAndPrompts_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("menu");  // index in the menu bar, -1 keyboard only
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("tip");
+
+    const auto row = [](int id, int menu, const char16_t* text, const char* keys, const char16_t* status,
+                        const char16_t* tip) {
+        QTest::addRow("%d", id) << id << menu << QString::fromUtf16(text)
+                                << QKeySequence(QString::fromLatin1(keys), QKeySequence::PortableText)
+                                << QString::fromUtf16(status) << QString::fromUtf16(tip);
+    };
+    row(57600, 0, u"Change &Intercom...", "Ctrl+N", u"Choose a different intercom", u"Change Intercom");
+    row(32802, 0, u"&Refresh Alphas...", "Ctrl+R",
+        u"Refresh the intercom alphas, capabilities, and configuration", u"Refresh Alphas");
+    row(57603, 0, u"&Save Restrictions", "Ctrl+S", u"Save restrictions for this intercom", u"Save Restrictions");
+    row(32800, 0, u"&Export Restrictions...", "Ctrl+A", u"Copy restrictions to another intercom",
+        u"Export Restrictions");
+    row(57665, 0, u"E&xit", "Alt+F4", u"Quit the application; prompts to save documents", u"Exit");
+    row(59392, 1, u"&Toolbar", "", u"Show or hide the toolbar", u"Toggle ToolBar");
+    row(59393, 1, u"&Status Bar", "", u"Show or hide the status bar", u"Toggle Status Bar");
+    row(32809, 2, u"&Preferences...", "Alt+Return", u"View and/or modify the application preferences.",
+        u"Preferences");
+    row(32808, 2, u"Create &Shortcut", "", u"Create a desktop shortcut for the current intercom", u"Shortcut");
+    row(57667, 3, u"&Help Topics", "", u"List Help topics", u"Help");
+    row(57668, 3, u"&Using Help", "", u"Display instructions about how to use help", u"Help");
+    row(32772, 3, u"&Release Notes...", "", u"View the release notes for this version.", u"What's New?");
+    row(57664, 3, u"&About Vexilor...", "", u"Display program information, version number and copyright",
+        u"About");
+    row(57670, -1, u"", "F1", u"Display help for current task or command", u"Help");
+    row(57669, -1, u"", "Shift+F1", u"Display help for clicked on buttons, menus and windows", u"What's This?");
+}
+
+void MainFrameTest::menusTextsKeysAndPrompts()
+{
+    QFETCH(int, id);
+    QFETCH(int, menu);
+    FrameFixture f(ini_);
+    QAction* action = f.frame->action(id);
+    QVERIFY(action != nullptr);
+    QTEST(action->text(), "text");
+    QTEST(action->shortcut(), "keys");
+    QTEST(action->statusTip(), "status");
+    QTEST(action->toolTip(), "tip");
+    if (menu >= 0)
+        QVERIFY(f.frame->menu(menu)->actions().contains(action));
+    for (int m = 0; m < 4; ++m) {
+        if (m != menu)
+            QVERIFY(!f.frame->menu(m)->actions().contains(action));
+    }
+    // Keyboard commands work without a menu: the frame itself carries every action.
+    QVERIFY(f.frame->actions().contains(action));
+}
+
+void MainFrameTest::statusBarShowsThePromptThenTheIdleText()
+{
+    FrameFixture f(ini_);
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+    QStatusBar* bar = f.frame->statusBar();
+    QCOMPARE(bar->currentMessage(), u"For Help, press F1"_s);
+
+    f.frame->action(cmd::kRefreshAlphas)->showStatusText(f.frame.get());
+    QCOMPARE(bar->currentMessage(), u"Refresh the intercom alphas, capabilities, and configuration"_s);
+    bar->clearMessage();
+    QCOMPARE(bar->currentMessage(), u"For Help, press F1"_s);
+}
+
+void MainFrameTest::refreshAlphasNeedsAnAddress_data()
+{
+    QTest::addColumn<QString>("main");
+    QTest::addColumn<QString>("partner");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("both empty") << u""_s << u""_s << false;
+    QTest::newRow("both 0.0.0.0") << u"0.0.0.0"_s << u"0.0.0.0"_s << false;
+    QTest::newRow("main 0.0.0.0, partner empty") << u"0.0.0.0"_s << u""_s << false;
+    QTest::newRow("not an address") << u"intercom.local"_s << u"1.2.3"_s << false;
+    QTest::newRow("main only") << u"192.168.1.10"_s << u""_s << true;
+    QTest::newRow("partner only") << u"0.0.0.0"_s << u"10.0.0.2"_s << true;
+    QTest::newRow("both") << u"127.0.0.2"_s << u"127.0.0.3"_s << true;
+}
+
+void MainFrameTest::refreshAlphasNeedsAnAddress()
+{
+    QFETCH(QString, main);
+    QFETCH(QString, partner);
+    QFETCH(bool, enabled);
+    FrameFixture f(ini_);
+    f.app.intercom.mainAddress = main.toStdU16String();
+    f.app.intercom.partnerAddress = partner.toStdU16String();
+    QCOMPARE(IsCommandEnabled(cmd::kRefreshAlphas, f.app, false), enabled);
+    f.frame->updateCommandUI();
+    QCOMPARE(f.frame->action(cmd::kRefreshAlphas)->isEnabled(), enabled);
+    // Nothing else depends on the addresses.
+    QVERIFY(f.frame->action(cmd::kChangeIntercom)->isEnabled());
+    QVERIFY(f.frame->action(cmd::kSave)->isEnabled());
+}
+
+void MainFrameTest::readOnlyDisablesSaveAndShowsTheIndicator()
+{
+    FrameFixture f(ini_);
+    QVERIFY(f.frame->action(cmd::kSave)->isEnabled());
+    QCOMPARE(f.frame->readOnlyIndicator()->text(), QString());
+
+    f.doc->model().setReadOnly(true);
+    f.frame->updateCommandUI();
+    QVERIFY(!f.frame->action(cmd::kSave)->isEnabled());
+    QCOMPARE(f.frame->readOnlyIndicator()->text(), u"Read-only"_s);
+    for (const CommandSpec& spec : CommandTable()) {
+        if (spec.id != cmd::kSave && spec.id != cmd::kRefreshAlphas)
+            QVERIFY2(f.frame->action(spec.id)->isEnabled(), qPrintable(QString::number(spec.id)));
+    }
+
+    f.doc->model().setReadOnly(false);
+    f.frame->updateCommandUI();
+    QVERIFY(f.frame->action(cmd::kSave)->isEnabled());
+    QCOMPARE(f.frame->readOnlyIndicator()->text(), QString());
+}
+
+void MainFrameTest::disabledCommandsDoNotRun()
+{
+    FrameFixture f(ini_);
+    int runs = 0;
+    f.frame->setHandler(cmd::kRefreshAlphas, [&runs] { ++runs; });
+    f.frame->runCommand(cmd::kRefreshAlphas);  // no address
+    QTest::keyClick(f.frame.get(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(runs, 0);
+
+    f.app.intercom.mainAddress = u"127.0.0.2";
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
+    f.frame->updateCommandUI();
+    QTest::keyClick(f.frame.get(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(runs, 1);
+    f.frame->action(cmd::kRefreshAlphas)->trigger();
+    QCOMPARE(runs, 2);
+}
+
+void MainFrameTest::barsKeepTheirVisibilityAcrossRuns()
+{
+    {
+        FrameFixture f(ini_);
+        f.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+        QVERIFY(f.frame->action(cmd::kViewToolbar)->isChecked());
+        QVERIFY(f.frame->action(cmd::kViewStatusBar)->isChecked());
+        f.frame->runCommand(cmd::kViewToolbar);
+        QVERIFY(f.frame->toolBar()->isHidden());
+        QVERIFY(!f.frame->action(cmd::kViewToolbar)->isChecked());
+        QVERIFY(f.frame->close());
+    }
+    {
+        FrameFixture f(ini_);
+        QVERIFY(f.frame->toolBar()->isHidden());
+        QVERIFY(!f.frame->action(cmd::kViewToolbar)->isChecked());
+        QVERIFY(!f.frame->statusBar()->isHidden());
+        f.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+        f.frame->runCommand(cmd::kViewToolbar);
+        f.frame->runCommand(cmd::kViewStatusBar);
+        QVERIFY(!f.frame->toolBar()->isHidden());
+        QVERIFY(f.frame->statusBar()->isHidden());
+        QVERIFY(!f.frame->action(cmd::kViewStatusBar)->isChecked());
+        QVERIFY(f.frame->close());
+    }
+    FrameFixture f(ini_);
+    QVERIFY(!f.frame->toolBar()->isHidden());
+    QVERIFY(f.frame->statusBar()->isHidden());
+    // Kept under the toolbars group of the settings.
+    QSettings raw(ini_, QSettings::IniFormat);
+    raw.beginGroup(QString::fromLatin1(kToolBarsGroup));
+    QVERIFY(!raw.childKeys().isEmpty());
+}
+
+void MainFrameTest::titleNamesTheIntercom()
+{
+    FrameFixture f(ini_);
+    QCOMPARE(f.frame->windowTitle(), u"Vexilor"_s);
+    f.app.intercomName = u"NY1"_s;
+    f.frame->updateCommandUI();
+    QCOMPARE(f.frame->windowTitle(), u"NY1 - Vexilor"_s);
+}
+
+void MainFrameTest::closingSavesThePlacement()
+{
+    test::PromptsTestScope prompts;
+    FrameFixture f(ini_);
+    f.frame->setGeometry(40, 50, 640, 480);
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+    QVERIFY(f.frame->close());
+
+    FrameFixture again(ini_);
+    const std::optional<int> state = again.frame->restoreLayout();
+    QVERIFY(state);
+    QCOMPARE(*state, 1);
+    QCOMPARE(again.frame->geometry().size(), QSize(640, 480));
+}
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
