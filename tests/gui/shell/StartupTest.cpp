@@ -1,0 +1,226 @@
+#include "app/SettingsStore.h"
+#include "shell/KestovaApp.h"
+#include "shell/MainFrame.h"
+#include "shell/Splash.h"
+#include "support/PromptsTestScope.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace vexilor;
+using namespace Qt::StringLiterals;
+
+using Step = CKestovaApp::Step;
+Q_DECLARE_METATYPE(QList<CKestovaApp::Step>)
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void startName_data();
+    void startName();
+    void cancelledPreferencesEndWithoutSaving();
+    void usableSettingsConfirmThemselves();
+    void opensTheStartIntercomAndShowsTheWindow_data();
+    void opensTheStartIntercomAndShowsTheWindow();
+
+private:
+    // Settings in a temporary INI file: usable directories, no welcome pending, and an alpha size
+    // of 5, which reads as 4 and is written back as 4 whenever the settings are saved.
+    CKestovaApp::Options options(const QStringList& parameters);
+    void writeSettings(const QString& defaultIntercom);
+    QByteArray iniBytes() const;
+
+    QTemporaryDir dir_;
+    QString ini_;
+};
+
+void StartupTest::init()
+{
+    ini_ = dir_.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u".ini"_s);
+    QFile::remove(ini_);
+    for (const QString sub : {u"cfg"_s, u"res"_s, u"tovrin"_s})
+        QDir(dir_.path()).mkpath(sub);
+    const QString exe = dir_.filePath(u"tovrin/Tovrin.exe"_s);
+    if (!QFile::exists(exe))
+        QVERIFY(QFile::copy(QStringLiteral(VEXILOR_FIXTURES_DIR "/menus/win64/Tovrin.exe"), exe));
+    writeSettings({});
+}
+
+void StartupTest::writeSettings(const QString& defaultIntercom)
+{
+    QSettings s(ini_, QSettings::IniFormat);
+    s.setValue(u"Settings/Directories/TovrinExeDirectory"_s, dir_.filePath(u"tovrin/Tovrin.exe"_s));
+    s.setValue(u"Settings/Directories/ResFilesDirectory"_s, dir_.filePath(u"res"_s));
+    s.setValue(u"Settings/Directories/CfgFilesDirectory"_s, dir_.filePath(u"cfg"_s));
+    s.setValue(u"Settings/Preferences/ShowWelcome"_s, u"N"_s);
+    s.setValue(u"Settings/Preferences/AlphaSize"_s, 5);
+    if (!defaultIntercom.isEmpty())
+        s.setValue(u"Settings/Preferences/DefaultIntercom"_s, defaultIntercom);
+}
+
+QByteArray StartupTest::iniBytes() const
+{
+    QFile f(ini_);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+CKestovaApp::Options StartupTest::options(const QStringList& parameters)
+{
+    CKestovaApp::Options o;
+    o.parameters = parameters;
+    o.settings = std::make_unique<SettingsStore>(std::make_unique<QSettings>(ini_, QSettings::IniFormat),
+                                                 SystemDefaults{});
+    o.threadLocaleId = 1033;
+    o.translationDirectories = {dir_.path()};
+    o.showWindow = false;
+    return o;
+}
+
+void StartupTest::startName_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("defaultIntercom");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<unsigned>("language");
+
+    QTest::newRow("nothing: the list") << QStringList{} << u""_s << u""_s << 1033u;
+    QTest::newRow("the default") << QStringList{} << u"LA"_s << u"LA"_s << 1033u;
+    QTest::newRow("plain name over the default") << QStringList{u"NY1"_s} << u"LA"_s << u"NY1"_s << 1033u;
+    QTest::newRow("-i over the default") << QStringList{u"-i"_s, u"NY1"_s} << u"LA"_s << u"NY1"_s << 1033u;
+    QTest::newRow("-I") << QStringList{u"-I"_s, u"SF"_s} << u""_s << u"SF"_s << 1033u;
+    QTest::newRow("plain name over -i") << QStringList{u"ONE"_s, u"-i"_s, u"TWO"_s} << u""_s << u"ONE"_s << 1033u;
+    QTest::newRow("bare -i: the default") << QStringList{u"-i"_s} << u"LA"_s << u"LA"_s << 1033u;
+    QTest::newRow("-l 3076 is no name") << QStringList{u"-l"_s, u"3076"_s} << u"LA"_s << u"LA"_s << 3076u;
+    QTest::newRow("-L and a name") << QStringList{u"-L"_s, u"1041"_s, u"NY1"_s} << u""_s << u"NY1"_s << 1041u;
+}
+
+void StartupTest::startName()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, defaultIntercom);
+    QFETCH(QString, name);
+    writeSettings(defaultIntercom);
+
+    QString seenName;
+    bool seenGiven = false;
+    CKestovaApp::Options o = options(args);
+    o.startupPreferences = [&](CAppState& app) {
+        seenName = app.startIntercomName;
+        seenGiven = app.startIntercomGiven;
+        return false;
+    };
+    CKestovaApp app(std::move(o));
+    QVERIFY(!app.initInstance());
+    QCOMPARE(seenName, name);
+    QCOMPARE(seenGiven, !name.isEmpty());
+    QTEST(app.state().languageId, "language");
+    // No language file here: the program's own texts.
+    QCOMPARE(app.state().languageLibraryName, u"<internal>"_s);
+}
+
+void StartupTest::cancelledPreferencesEndWithoutSaving()
+{
+    const QByteArray before = iniBytes();
+    {
+        CKestovaApp::Options o = options({u"NY1"_s});
+        o.startupPreferences = [](CAppState& app) {
+            app.prefs.alphaSize = 8;  // changed in the dialog, then cancelled
+            app.prefs.resFilesDirectory = u"/elsewhere"_s;
+            return false;
+        };
+        CKestovaApp app(std::move(o));
+        QVERIFY(!app.initInstance());
+        const QList<Step> expected{Step::CommandLine, Step::Language, Step::Fonts, Step::LoadSettings,
+                                   Step::StartName};
+        QCOMPARE(app.completedSteps(), expected);
+        QVERIFY(app.document() == nullptr);
+        QVERIFY(app.mainFrame() == nullptr);
+        QVERIFY(app.settings().doNotSave());
+        app.exitInstance();
+    }
+    QCOMPARE(iniBytes(), before);
+}
+
+void StartupTest::usableSettingsConfirmThemselves()
+{
+    test::PromptsTestScope prompts;  // the real start-up preferences must close unseen
+    QString preselected;
+    bool flagWhenAsked = false;
+    CKestovaApp::Options o = options({u"-i"_s, u"NY1"_s});
+    CAppState* state = nullptr;
+    o.services.selectIntercom = [&](const QString& preselect) -> std::optional<QString> {
+        preselected = preselect;
+        flagWhenAsked = state->startIntercomGiven;
+        return std::nullopt;  // the user cancels the intercom list: start-up ends
+    };
+    CKestovaApp app(std::move(o));
+    state = &app.state();
+    QVERIFY(!app.initInstance());
+    QCOMPARE(app.completedSteps().last(), Step::CreateWindows);
+    QCOMPARE(preselected, u"NY1"_s);
+    QVERIFY(flagWhenAsked);
+    QVERIFY(Prompts::shownMessages().isEmpty());
+    // The settings were saved once the preferences were confirmed: 5 came back as 4.
+    QCOMPARE(QSettings(ini_, QSettings::IniFormat).value(u"Settings/Preferences/AlphaSize"_s).toInt(), 4);
+}
+
+void StartupTest::opensTheStartIntercomAndShowsTheWindow_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("splash");
+    QTest::newRow("with the splash") << QStringList{u"DEMO"_s} << true;
+    QTest::newRow("nologo") << QStringList{u"-nologo"_s, u"-i"_s, u"DEMO"_s} << false;
+}
+
+void StartupTest::opensTheStartIntercomAndShowsTheWindow()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, splash);
+    test::PromptsTestScope prompts;
+    // An intercom without a restrictions file: one is created when it opens.
+    const QString cfg = dir_.filePath(u"cfg/DEMO.cfg"_s);
+    QFile::remove(cfg);
+    QFile::remove(dir_.filePath(u"res/DEMO.res"_s));
+    QVERIFY(QFile::copy(QStringLiteral(VEXILOR_FIXTURES_DIR "/cfg/setup-edit.cfg"), cfg));
+    QFile::setPermissions(cfg, QFile::ReadOwner | QFile::WriteOwner);
+    CKestovaApp::Options o = options(args);
+    o.showWindow = true;
+    CAppState* state = nullptr;
+    o.services.selectIntercom = [&](const QString& preselect) -> std::optional<QString> {
+        state->startIntercomGiven = false;
+        state->intercomName = preselect;
+        state->intercom.name = preselect.toStdU16String();
+        return preselect;
+    };
+    o.services.refreshAlphas = [](CIntercom&) {};
+    CKestovaApp app(std::move(o));
+    state = &app.state();
+    QVERIFY(app.initInstance());
+    QCOMPARE(app.completedSteps().last(), Step::Splash);
+    CMainFrame* frame = app.mainFrame();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QVERIFY(frame->isMaximized());  // no stored placement
+    QCOMPARE(frame->windowTitle(), u"DEMO - Vexilor"_s);
+    QVERIFY(QFile::exists(dir_.filePath(u"res/DEMO.res"_s)));
+    QCOMPARE(app.splash() != nullptr, splash);
+    if (splash) {
+        // Any key closes the splash at once.
+        QPointer<CSplash> s = app.splash();
+        QTest::keyClick(frame, Qt::Key_Shift);
+        QTRY_VERIFY(s.isNull());
+    }
+
+    frame->close();
+    app.exitInstance();
+    // Closing stored the placement; the next start-up restores it instead of maximizing.
+    QVERIFY(QSettings(ini_, QSettings::IniFormat).contains(u"Windows/Application/showCmd"_s));
+}
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
