@@ -7,8 +7,6 @@
 #include "intercom/ConfigurationFile.h"
 #include "intercom/Intercom.h"
 #include "restrictions/RestrictionsParser.h"
-#include "restrictions/RestrictionsWriter.h"
-#include "restrictions/SavePreparation.h"
 
 #include <QFileInfo>
 
@@ -277,7 +275,7 @@ bool CKestovaDoc::saveModified()
 
 bool CKestovaDoc::exportRestrictions()
 {
-    if (!services_.chooseExportTarget)
+    if (!services_.chooseExportTarget || !model_.documentValid())
         return false;
     const std::optional<ExportTarget> target = services_.chooseExportTarget(app_.intercom);
     if (!target)
@@ -296,7 +294,7 @@ bool CKestovaDoc::exportRestrictions()
     selection_.commit();
     const QString path = restrictionsFilePath(name);
     bool written = false;
-    if (model_.documentValid() && !docfiles::IsReadOnlyFile(path)) {
+    if (!docfiles::IsReadOnlyFile(path)) {
         const std::u16string deviceName = model_.deviceName();
         model_.setDeviceName(name.toStdU16String());
         written = docfiles::WriteRestrictionsFile(model_, copy, path);

@@ -429,6 +429,9 @@ void KestovaDocTest::cancelledSelectionKeepsThePreviousIntercom()
     CKestovaDoc doc(ws.app, ws.services());
     QVERIFY(doc.newDocument());
     const QByteArray res = Workspace::readBytes(ws.resFile(QStringLiteral("ABCD.res")));
+    QVERIFY(doc.selection().select(u"Default", EntityKind::User));
+    CEntitySelection probe(doc.model());
+    QVERIFY(probe.select(u"Default", EntityKind::User));
     QSignalSpy resets(&doc, &CKestovaDoc::documentReset);
 
     QVERIFY(!doc.newDocument());
@@ -443,6 +446,14 @@ void KestovaDocTest::cancelledSelectionKeepsThePreviousIntercom()
     QCOMPARE(doc.title(), QStringLiteral("ABCD"));
     QCOMPARE(doc.userNames(), QStringList{QStringLiteral("Default")});
     QCOMPARE(Workspace::readBytes(ws.resFile(QStringLiteral("ABCD.res"))), res);
+    QVERIFY(doc.selection().hasSelection());
+    QVERIFY(probe.hasSelection());
+
+    // A successful open forgets every selection made on the old content.
+    ws.selections = {QStringLiteral("ABCD")};
+    QVERIFY(doc.newDocument());
+    QVERIFY(!doc.selection().hasSelection());
+    QVERIFY(!probe.hasSelection());
 }
 
 void KestovaDocTest::saveWritesTheConfigurationAndTheCommittedModel()
@@ -535,6 +546,19 @@ void KestovaDocTest::failedSaveKeepsThePreviousFile()
     QVERIFY(doc.isModified());
     QCOMPARE(Workspace::readBytes(keptFile), SampleFile("ABCD"));
     QCOMPARE(QDir(QFileInfo(keptFile).path()).entryList(QDir::Files), QStringList{QStringLiteral("ABCD.res")});
+
+    // Closing asks to save; a Yes whose save fails keeps the document open.
+    if (!removeDirectory)
+        QVERIFY(SetWritable(resDir, false));
+    Prompts::setNextAnswer(Prompts::Answer::Yes);
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    const bool mayClose = doc.saveModified();
+    if (!removeDirectory)
+        SetWritable(resDir, true);
+    QVERIFY(!mayClose);
+    QCOMPARE(Prompts::shownMessages().size(), 3);
+    QCOMPARE(Prompts::shownMessages().at(2).text, strings::Text(3229, {doc.pathName()}));
+    QCOMPARE(Workspace::readBytes(keptFile), SampleFile("ABCD"));
 }
 
 void KestovaDocTest::exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom()
