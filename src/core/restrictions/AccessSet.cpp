@@ -6,13 +6,6 @@
 namespace vexilor {
 namespace {
 
-bool sameBits(const CBitArray& a, const CBitArray& b)
-{
-    if (a.count() != b.count())
-        return false;
-    return a.count() == 0 || a.equals(b);
-}
-
 // Sets bits lo to hi (inclusive) of a byte array, whole bytes at a time.
 void setBits(std::uint8_t* bytes, std::uint32_t lo, std::uint32_t hi)
 {
@@ -76,16 +69,13 @@ void maskTail(std::uint8_t* bytes, std::uint32_t count)
 }
 
 // Turns every resource below the arrays' length into a specified one with its current value, so
-// that the values array alone holds the set's values there.
-void specifyAll(CBitArray& specified, CBitArray& values, bool all)
+// that the value bytes alone hold the set's values there.
+void specifyAll(std::uint8_t* s, std::uint8_t* v, std::uint32_t count, bool all)
 {
-    const std::uint32_t count = specified.count();
     if (count == 0)
         return;
-    std::uint8_t* s = specified.data();
-    std::uint8_t* v = values.data();
     const std::uint8_t tail = all ? 0xFF : 0x00;
-    const std::uint32_t bytes = specified.byteCount();
+    const std::uint32_t bytes = (count + 7) / 8;
     for (std::uint32_t i = 0; i < bytes; ++i) {
         v[i] = static_cast<std::uint8_t>((s[i] & v[i]) | (~s[i] & tail));
         s[i] = 0xFF;
@@ -94,48 +84,73 @@ void specifyAll(CBitArray& specified, CBitArray& values, bool all)
     maskTail(v, count);
 }
 
-enum class Combine { Or, AndNot };
+}  // namespace
 
-// Shared body of the three in-place operations: every resource below the new length becomes
-// specified with the combined value; only the all flag differs between them. Works in a's own
-// arrays; b may be a itself.
-void combineInto(CBitArray& specified, CBitArray& values, const CAccessSet& a,
-                 const CAccessSet& b, Combine how)
+CAccessSet::CAccessSet(const CAccessSet& other) : length_(other.length_), all_(other.all_)
 {
-    const std::uint32_t length = std::max(a.length(), b.length());
-    if (length == 0)
-        return;
-    specified.grow(length);
-    values.grow(length);
-    specifyAll(specified, values, a.all());
-    std::uint8_t* v = values.data();
-    const std::uint8_t* bs = b.specified().data();
-    const std::uint8_t* bv = b.values().data();
-    const std::uint32_t both = b.specified().byteCount();
-    const std::uint8_t tail = b.all() ? 0xFF : 0x00;
-    const std::uint32_t bytes = (length + 7) / 8;
-    std::uint32_t i = 0;
-    if (how == Combine::Or) {
-        for (; i < both; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] | (bs[i] & bv[i]) | (~bs[i] & tail));
-        for (; i < bytes; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] | tail);
-    } else {
-        for (; i < both; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] & ~((bs[i] & bv[i]) | (~bs[i] & tail)));
-        for (; i < bytes; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] & ~tail);
+    if (other.bits_) {
+        bits_.reset(new std::uint8_t[2 * std::size_t(byteCount())]);
+        std::memcpy(bits_.get(), other.bits_.get(), 2 * std::size_t(byteCount()));
     }
-    maskTail(v, length);
 }
 
-}  // namespace
+CAccessSet::CAccessSet(CAccessSet&& other) noexcept
+    : bits_(std::move(other.bits_)), length_(other.length_), all_(other.all_)
+{
+    other.length_ = 0;
+}
+
+CAccessSet& CAccessSet::operator=(const CAccessSet& other)
+{
+    if (this == &other)
+        return *this;
+    if (byteCount() != other.byteCount() || !bits_)
+        bits_.reset(other.bits_ ? new std::uint8_t[2 * std::size_t(other.byteCount())] : nullptr);
+    length_ = other.length_;
+    all_ = other.all_;
+    if (other.bits_)
+        std::memcpy(bits_.get(), other.bits_.get(), 2 * std::size_t(byteCount()));
+    return *this;
+}
+
+CAccessSet& CAccessSet::operator=(CAccessSet&& other) noexcept
+{
+    bits_ = std::move(other.bits_);
+    length_ = other.length_;
+    all_ = other.all_;
+    other.length_ = 0;
+    return *this;
+}
 
 CAccessSet CAccessSet::uniform(bool v)
 {
     CAccessSet s;
     s.all_ = v;
     return s;
+}
+
+CBitArray CAccessSet::specified() const
+{
+    CBitArray a(length_);
+    a.loadBytes(specifiedBytes());
+    return a;
+}
+
+CBitArray CAccessSet::values() const
+{
+    CBitArray a(length_);
+    a.loadBytes(valueBytes());
+    return a;
+}
+
+void CAccessSet::resize(std::uint32_t length)
+{
+    const std::uint32_t bytes = (length + 7) / 8;
+    if (bytes != byteCount() || !bits_)
+        bits_.reset(bytes ? new std::uint8_t[2 * std::size_t(bytes)] : nullptr);
+    length_ = length;
+    if (bits_)
+        std::memset(bits_.get(), 0, 2 * std::size_t(bytes));
 }
 
 bool CAccessSet::isUniform(std::uint32_t first, std::uint32_t last, bool v) const
@@ -168,8 +183,21 @@ bool CAccessSet::isUniform(std::uint32_t first, std::uint32_t last, bool v) cons
 void CAccessSet::growTo(std::uint32_t length)
 {
     length = std::min(length, kMaxResourceNumber + 1);
-    specified_.grow(length);
-    values_.grow(length);
+    if (length <= length_)
+        return;
+    const std::uint32_t oldBytes = byteCount();
+    const std::uint32_t newBytes = (length + 7) / 8;
+    if (newBytes != oldBytes || !bits_) {
+        std::unique_ptr<std::uint8_t[]> fresh(new std::uint8_t[2 * std::size_t(newBytes)]);
+        if (bits_) {
+            std::memcpy(fresh.get(), bits_.get(), oldBytes);
+            std::memcpy(fresh.get() + newBytes, bits_.get() + oldBytes, oldBytes);
+        }
+        std::memset(fresh.get() + oldBytes, 0, newBytes - oldBytes);
+        std::memset(fresh.get() + newBytes + oldBytes, 0, newBytes - oldBytes);
+        bits_ = std::move(fresh);
+    }
+    length_ = length;
 }
 
 void CAccessSet::set(std::uint32_t n, bool v)
@@ -177,8 +205,12 @@ void CAccessSet::set(std::uint32_t n, bool v)
     if (n > kMaxResourceNumber)
         return;
     growTo(n + 1);
-    specified_.set(n);
-    values_.setBit(n, v);
+    const auto mask = static_cast<std::uint8_t>(1u << (n & 7));
+    specifiedBytes()[n >> 3] |= mask;
+    if (v)
+        valueBytes()[n >> 3] |= mask;
+    else
+        valueBytes()[n >> 3] &= static_cast<std::uint8_t>(~mask);
 }
 
 void CAccessSet::setRange(std::uint32_t a, std::uint32_t b)
@@ -188,8 +220,8 @@ void CAccessSet::setRange(std::uint32_t a, std::uint32_t b)
     if (lo > hi)
         return;
     growTo(hi + 1);
-    specified_.setRange(lo, hi - lo + 1);
-    values_.setRange(lo, hi - lo + 1);
+    setBits(specifiedBytes(), lo, hi);
+    setBits(valueBytes(), lo, hi);
 }
 
 void CAccessSet::setRanges(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
@@ -202,17 +234,15 @@ void CAccessSet::setRanges(std::span<const std::pair<std::uint32_t, std::uint32_
         std::uint32_t lo = 0;
         std::uint32_t hi = 0;
         if (clipRun(run, lo, hi)) {
-            setBits(specified_.data(), lo, hi);
-            setBits(values_.data(), lo, hi);
+            setBits(specifiedBytes(), lo, hi);
+            setBits(valueBytes(), lo, hi);
         }
     }
 }
 
 void CAccessSet::assignRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
 {
-    const std::uint32_t length = runsLength(runs);
-    specified_.setSize(length);
-    values_.setSize(length);
+    resize(runsLength(runs));
     all_ = false;
     setRanges(runs);
 }
@@ -224,29 +254,61 @@ void CAccessSet::combineRuns(std::span<const std::pair<std::uint32_t, std::uint3
     if (length == 0)
         return;
     growTo(length);
-    specifyAll(specified_, values_, all_);
+    specifyAll(specifiedBytes(), valueBytes(), length_, all_);
     for (const auto& run : runs) {
         std::uint32_t lo = 0;
         std::uint32_t hi = 0;
         if (!clipRun(run, lo, hi))
             continue;
         if (remove)
-            clearBits(values_.data(), lo, hi);
+            clearBits(valueBytes(), lo, hi);
         else
-            setBits(values_.data(), lo, hi);
+            setBits(valueBytes(), lo, hi);
     }
 }
 
 void CAccessSet::setAll()
 {
-    specified_.clearAll();
-    values_.clearAll();
+    if (bits_)
+        std::memset(bits_.get(), 0, 2 * std::size_t(byteCount()));
     all_ = true;
+}
+
+// Shared body of the three in-place operations: every resource below the new length becomes
+// specified with the combined value; only the all flag differs between them. b may be this set.
+void CAccessSet::combineWith(const CAccessSet& b, Combine how)
+{
+    const std::uint32_t length = std::max(length_, b.length_);
+    if (length == 0)
+        return;
+    // b's bytes are read before this set changes when b is this set: growing leaves them alone
+    // (same length) and specifyAll only makes explicit what they already say.
+    const std::uint8_t tail = b.all_ ? 0xFF : 0x00;
+    growTo(length);
+    specifyAll(specifiedBytes(), valueBytes(), length_, all_);
+    std::uint8_t* v = valueBytes();
+    const std::uint8_t* bs = b.specifiedBytes();
+    const std::uint8_t* bv = b.valueBytes();
+    const std::uint32_t both = b.byteCount();
+    const std::uint32_t bytes = byteCount();
+    std::uint32_t i = 0;
+    if (how == Combine::Or) {
+        for (; i < both; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] | (bs[i] & bv[i]) | (~bs[i] & tail));
+        for (; i < bytes; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] | tail);
+    } else {
+        for (; i < both; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] & ~((bs[i] & bv[i]) | (~bs[i] & tail)));
+        for (; i < bytes; ++i)
+            v[i] = static_cast<std::uint8_t>(v[i] & ~tail);
+    }
+    maskTail(v, length);
 }
 
 void CAccessSet::uniteWith(const CAccessSet& b)
 {
-    combineInto(specified_, values_, *this, b, Combine::Or);
+    combineWith(b, Combine::Or);
     all_ = all_ || b.all_;
 }
 
@@ -254,13 +316,13 @@ void CAccessSet::subtract(const CAccessSet& b)
 {
     // Every resource keeps its own value unless b takes it away, also where this set was not
     // specified and its all flag turns from true to false.
-    combineInto(specified_, values_, *this, b, Combine::AndNot);
+    combineWith(b, Combine::AndNot);
     all_ = all_ && !b.all_;
 }
 
 void CAccessSet::markUniteWith(const CAccessSet& b)
 {
-    combineInto(specified_, values_, *this, b, Combine::Or);
+    combineWith(b, Combine::Or);
     all_ = all_ && b.all_;
 }
 
@@ -287,8 +349,9 @@ CAccessSet CAccessSet::markUnion(const CAccessSet& a, const CAccessSet& b)
 
 bool CAccessSet::sameAs(const CAccessSet& other) const
 {
-    return all_ == other.all_ && sameBits(specified_, other.specified_)
-        && sameBits(values_, other.values_);
+    return all_ == other.all_ && length_ == other.length_
+        && (length_ == 0
+            || std::memcmp(bits_.get(), other.bits_.get(), 2 * std::size_t(byteCount())) == 0);
 }
 
 }  // namespace vexilor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <utility>
 
@@ -14,28 +15,45 @@ inline constexpr std::uint32_t kMaxResourceNumber = 65535;
 
 // The permissions of one record for one resource key. Resource n is either specified on its own
 // (then its value bit answers) or not (then all answers, for numbers past the arrays too). Both
-// arrays always have the same length. A fresh set denies everything. Values true mean allowed or
-// included; the same type holds explicit marks, where true means "set explicitly".
+// arrays always have the same length and share one allocation (the specified bytes, then the
+// value bytes), since a file holds hundreds of thousands of sets. A fresh set denies everything.
+// Values true mean allowed or included; the same type holds explicit marks, where true means "set
+// explicitly".
 class CAccessSet {
 public:
     CAccessSet() = default;
+    CAccessSet(const CAccessSet& other);
+    CAccessSet(CAccessSet&& other) noexcept;
+    CAccessSet& operator=(const CAccessSet& other);
+    CAccessSet& operator=(CAccessSet&& other) noexcept;
+    ~CAccessSet() = default;
+
     // A set with nothing specified whose every value is v.
     static CAccessSet uniform(bool v);
 
     bool all() const { return all_; }
-    std::uint32_t length() const { return specified_.count(); }
-    bool isSpecified(std::uint32_t n) const { return specified_.test(n); }
-    bool value(std::uint32_t n) const { return specified_.test(n) ? values_.test(n) : all_; }
-    const CBitArray& specified() const { return specified_; }
-    const CBitArray& values() const { return values_; }
+    std::uint32_t length() const { return length_; }
+    bool isSpecified(std::uint32_t n) const { return n < length_ && bit(specifiedBytes(), n); }
+    bool value(std::uint32_t n) const
+    {
+        return isSpecified(n) ? bit(valueBytes(), n) : all_;
+    }
+    // Copies of the two arrays.
+    CBitArray specified() const;
+    CBitArray values() const;
+    // The arrays as bytes, byteCount() each (resource n in byte n / 8 under mask 1 << (n mod 8),
+    // bits past the length clear); null when the length is 0.
+    std::uint32_t byteCount() const { return (length_ + 7) / 8; }
+    const std::uint8_t* specifiedBytes() const { return bits_.get(); }
+    const std::uint8_t* valueBytes() const { return bits_ ? bits_.get() + byteCount() : nullptr; }
     // The values of resources 8 * i to 8 * i + 7 as the bits of one byte (resource 8 * i in bit
     // 0), whether specified or answered by all.
     std::uint8_t valueByte(std::uint32_t i) const
     {
-        if (i >= specified_.byteCount())
+        if (i >= byteCount())
             return all_ ? 0xFF : 0x00;
-        const std::uint8_t s = specified_.data()[i];
-        const std::uint8_t v = values_.data()[i];
+        const std::uint8_t s = specifiedBytes()[i];
+        const std::uint8_t v = valueBytes()[i];
         return static_cast<std::uint8_t>((s & v) | (~s & (all_ ? 0xFF : 0x00)));
     }
     // Every resource from first to last (inclusive) has value v; true when first > last.
@@ -84,10 +102,20 @@ public:
     bool sameAs(const CAccessSet& other) const;
 
 private:
+    static bool bit(const std::uint8_t* bytes, std::uint32_t n)
+    {
+        return (bytes[n >> 3] & (1u << (n & 7))) != 0;
+    }
+    std::uint8_t* specifiedBytes() { return bits_.get(); }
+    std::uint8_t* valueBytes() { return bits_.get() + byteCount(); }
+    // Replaces the arrays by length clear bits each.
+    void resize(std::uint32_t length);
     void combineRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs, bool remove);
+    enum class Combine { Or, AndNot };
+    void combineWith(const CAccessSet& b, Combine how);
 
-    CBitArray specified_;
-    CBitArray values_;
+    std::unique_ptr<std::uint8_t[]> bits_;
+    std::uint32_t length_ = 0;
     bool all_ = false;
 };
 

@@ -120,9 +120,9 @@ std::uint32_t CRestrictionRecord::findResourceIndex(std::u16string_view key) con
 
 CRestrictionRecord::ResourceEntry& CRestrictionRecord::resourceEntry(std::u16string_view key)
 {
-    const std::uint32_t found = findResourceIndex(key);
-    if (found != kNone)
-        return resources_[found];
+    if (lastResource_ != kNone && text(resources_[lastResource_].key) == key)
+        return resources_[lastResource_];
+    // A key past the last one, as keys of a file come, is added without a search.
     std::uint32_t at = static_cast<std::uint32_t>(resourceOrder_.size());
     if (!resourceOrder_.empty() && !(text(resources_[resourceOrder_.back()].key) < key)) {
         std::uint32_t lo = 0;
@@ -135,6 +135,10 @@ CRestrictionRecord::ResourceEntry& CRestrictionRecord::resourceEntry(std::u16str
                 hi = mid;
         }
         at = lo;
+        if (at < resourceOrder_.size() && text(resources_[resourceOrder_[at]].key) == key) {
+            lastResource_ = resourceOrder_[at];
+            return resources_[lastResource_];
+        }
     }
     const auto index = static_cast<std::uint32_t>(resources_.size());
     ResourceEntry& fresh = resources_.emplace_back();

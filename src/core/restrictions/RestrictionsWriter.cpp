@@ -80,18 +80,17 @@ void addWordRuns(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std
     }
 }
 
-// Bits 64 * w to 64 * w + 63 of an array, clear past its storage.
-std::uint64_t wordAt(const CBitArray& a, std::uint32_t w)
+// Bits 64 * w to 64 * w + 63 of an array of bytes, clear past its end.
+std::uint64_t wordAt(const std::uint8_t* data, std::uint32_t bytes, std::uint32_t w)
 {
-    const std::uint32_t bytes = a.hasStorage() ? a.byteCount() : 0;
     const std::uint32_t offset = w * 8;
     if (offset >= bytes)
         return 0;
     std::uint64_t word = 0;
     if (bytes - offset >= 8)
-        std::memcpy(&word, a.data() + offset, 8);
+        std::memcpy(&word, data + offset, 8);
     else
-        std::memcpy(&word, a.data() + offset, bytes - offset);
+        std::memcpy(&word, data + offset, bytes - offset);
     return word;  // little-endian: byte k of the array lands in bits 8k to 8k + 7
 }
 
@@ -99,13 +98,13 @@ std::uint64_t wordAt(const CBitArray& a, std::uint32_t w)
 std::uint64_t valueWord(const CAccessSet& s, std::uint32_t w)
 {
     const std::uint64_t tail = s.all() ? ~std::uint64_t{0} : 0;
-    const std::uint32_t bytes = s.specified().byteCount();
+    const std::uint32_t bytes = s.byteCount();
     const std::uint32_t offset = w * 8;
     if (offset >= bytes)
         return tail;
-    const std::uint64_t spec = wordAt(s.specified(), w);
+    const std::uint64_t spec = wordAt(s.specifiedBytes(), bytes, w);
     // Bytes past the arrays count as unspecified, so the all flag answers for them too.
-    return (spec & wordAt(s.values(), w)) | (~spec & tail);
+    return (spec & wordAt(s.valueBytes(), bytes, w)) | (~spec & tail);
 }
 
 // Bits of word w that stand for resource numbers 1 to limit - 1 (bit 0 is never a resource).
@@ -335,11 +334,12 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
     if (!studio && full) {
         // Resources that still inherit: specified in the marks with value false.
         inherit_.clear();
-        const CBitArray& specified = marks.specified();
-        const CBitArray& bits = marks.values();
-        const std::uint32_t markWords = (specified.count() + 63) / 64;
+        const std::uint32_t bytes = marks.byteCount();
+        const std::uint32_t markWords = (marks.length() + 63) / 64;
         for (std::uint32_t w = 0; w < markWords; ++w)
-            addWordRuns(inherit_, w * 64, wordAt(specified, w) & ~wordAt(bits, w));
+            addWordRuns(inherit_, w * 64,
+                        wordAt(marks.specifiedBytes(), bytes, w)
+                            & ~wordAt(marks.valueBytes(), bytes, w));
         if (!inherit_.empty())
             writeList(key, u" @= ", u" @= ", inherit_);
     }
