@@ -209,6 +209,18 @@ void KestovaViewTest::classesFolderEnablesOnlyConfiguration()
     QCOMPARE(f.view->currentHelpContext(), 322);
     QVERIFY(f.item(u"Classes"_qs)->font(0).bold());
     QVERIFY(!f.tree()->rootItem()->font(0).bold());
+
+    // The right button selects nothing.
+    const std::size_t before = f.calls.size();
+    const QRect zed = f.tree()->visualItemRect(f.item(u"Zed"_qs));
+    QTest::mouseClick(f.tree()->viewport(), Qt::RightButton, {}, zed.center());
+    QCoreApplication::processEvents();  // runs anything that was posted
+    QCOMPARE(f.tree()->currentItem()->text(0), u"Classes"_qs);
+    QCOMPARE(f.calls.size(), before);
+    // The left button does.
+    QTest::mouseClick(f.tree()->viewport(), Qt::LeftButton, {}, zed.center());
+    QVERIFY(f.settle(before));
+    QCOMPARE(f.lastPlace().entityName, u"Zed"_qs);
 }
 
 void KestovaViewTest::nextWalksTheTabsThenTheNextCategory()
@@ -316,7 +328,7 @@ void KestovaViewTest::ctrlAndShiftStepsAndTheirCommands()
     // Ctrl and Shift together: nothing.
     std::size_t before = f.calls.size();
     f.view->runCommand(paneid::kNext, Qt::ShiftModifier | Qt::ControlModifier);
-    QTest::qWait(0);
+    QCoreApplication::processEvents();  // runs anything that was posted
     QCOMPARE(f.calls.size(), before);
     QCOMPARE(f.tree()->currentItem()->text(0), u"ann"_qs);
 
@@ -333,7 +345,7 @@ void KestovaViewTest::ctrlAndShiftStepsAndTheirCommands()
     // No node after the last user: nothing happens.
     before = f.calls.size();
     f.view->runCommand(viewcmd::kNextNode);
-    QTest::qWait(0);
+    QCoreApplication::processEvents();  // runs anything that was posted
     QCOMPARE(f.calls.size(), before);
 
     // Ctrl+Tab walks the tabs like Next.
@@ -453,7 +465,7 @@ void KestovaViewTest::treeRefillKeepsExpansionAndTheSelectedFolder()
     f.doc->model().putRecord(EntityKind::Class, u"Alpha", {});
     const std::size_t before = f.calls.size();
     Q_EMIT window->treeRefillRequested();
-    QTest::qWait(0);
+    QCoreApplication::processEvents();  // runs anything that was posted
     QCOMPARE(f.calls.size(), before);  // no notification: the window stays
     QVERIFY(!window.isNull());
     QCOMPARE(f.tree()->currentItem()->text(0), u"Classes"_qs);
