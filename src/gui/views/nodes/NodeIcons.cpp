@@ -1,5 +1,7 @@
 #include "views/nodes/NodeIcons.h"
 
+#include "widgets/Icons.h"
+
 #include <QString>
 
 // Resources of a static library are registered by name, from the global namespace.
@@ -12,16 +14,30 @@ namespace vexilor {
 
 QIcon NodeIcon(NodeIconId id)
 {
+    if (id == NodeIconId::Include)
+        return AppIcon(QStringLiteral("include"));
+    if (id == NodeIconId::Exclude)
+        return AppIcon(QStringLiteral("exclude"));
     static const bool registered = (initNodeIcons(), true);
     (void)registered;
-    static const char* const names[] = {"add",       "delete",   "rename",      "remove",  "move-up", "move-down",
-                                        "allow-all", "deny-all", "inherit-all", "include", "exclude"};
-    return QIcon(QStringLiteral(":/node-icons/%1.svg").arg(QLatin1String(names[static_cast<int>(id)])));
+    static const char* const names[] = {"add", "delete", "rename", "remove", "move-up", "move-down",
+                                        "allow-all", "deny-all", "inherit-all"};
+    const QString path = QStringLiteral(":/node-icons/%1.svg").arg(QLatin1String(names[static_cast<int>(id)]));
+    // Drawn at each size asked for, so that it stays sharp at 16 and 32 pixels.
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48})
+        icon.addFile(path, QSize(size, size));
+    return icon;
 }
 
 QIcon KindIcon(EntityKind kind)
 {
-    (void)kind;
+    switch (kind) {
+    case EntityKind::Studio: return AppIcon(QStringLiteral("studio"));
+    case EntityKind::Class: return AppIcon(QStringLiteral("class"));
+    case EntityKind::User: return AppIcon(QStringLiteral("user"));
+    case EntityKind::None: break;
+    }
     return {};
 }
 
