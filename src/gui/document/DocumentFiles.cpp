@@ -66,10 +66,12 @@ QString MoveAside(const QString& path)
 bool WriteFileAtomically(const QString& path, std::string_view bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a short write shows in write()'s result. Buffered, it would only surface in the
+    // flush inside commit(), which does not report it, and a cut-off file would replace the target.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
+    if (file.write(bytes.data(), size) != size || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }

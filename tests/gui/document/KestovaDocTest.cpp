@@ -6,6 +6,7 @@
 #include "intercom/ConfigurationFile.h"
 #include "intercom/Intercom.h"
 #include "restrictions/RestrictionsParser.h"
+#include "restrictions/RestrictionsWriter.h"
 #include "support/PromptsTestScope.h"
 
 #include <QDir>
@@ -17,8 +18,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <functional>
 #include <memory>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 using namespace vexilor;
 using vexilor::test::PromptsTestScope;
@@ -155,6 +162,48 @@ QString Describe(Prompts::Icon icon, Prompts::Buttons buttons, const QString& te
 {
     return QStringLiteral("%1/%2: %3").arg(int(icon)).arg(int(buttons)).arg(text);
 }
+
+enum class SaveFailure { DirectoryGone, DirectoryNotWritable, WriteCutShort };
+
+// While it lives, files cannot grow past bytes (0: no change), also for an administrator; a write
+// past it fails instead of raising the signal.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::size_t bytes)
+    {
+#ifdef Q_OS_UNIX
+        if (bytes == 0)
+            return;
+        active_ = getrlimit(RLIMIT_FSIZE, &previous_) == 0;
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        active_ = active_ && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        if (!active_)
+            QTest::qFail("cannot limit the file size", __FILE__, __LINE__);
+#else
+        Q_UNUSED(bytes);
+#endif
+    }
+    ~FileSizeLimit()
+    {
+#ifdef Q_OS_UNIX
+        if (active_)
+            setrlimit(RLIMIT_FSIZE, &previous_);
+        if (previousHandler_ != SIG_ERR && active_)
+            std::signal(SIGXFSZ, previousHandler_);
+#endif
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+#ifdef Q_OS_UNIX
+    bool active_ = false;
+    rlimit previous_{};
+    void (*previousHandler_)(int) = SIG_ERR;
+#endif
+};
 
 QStringList Shown()
 {
@@ -500,14 +549,15 @@ void KestovaDocTest::saveWritesTheConfigurationAndTheCommittedModel()
 
 void KestovaDocTest::failedSaveKeepsThePreviousFile_data()
 {
-    QTest::addColumn<bool>("removeDirectory");
-    QTest::newRow("directory gone") << true;
-    QTest::newRow("directory not writable") << false;
+    QTest::addColumn<int>("failure");
+    QTest::newRow("directory gone") << int(SaveFailure::DirectoryGone);
+    QTest::newRow("directory not writable") << int(SaveFailure::DirectoryNotWritable);
+    QTest::newRow("write cut short") << int(SaveFailure::WriteCutShort);
 }
 
 void KestovaDocTest::failedSaveKeepsThePreviousFile()
 {
-    QFETCH(bool, removeDirectory);
+    QFETCH(int, failure);
     PromptsTestScope prompts;
     Workspace ws;
     QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
@@ -518,29 +568,47 @@ void KestovaDocTest::failedSaveKeepsThePreviousFile()
     QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
     doc.selection().setFeatureInherit(kFeature, false);
     doc.selection().setFeatureDenied(kFeature, true);
+    // Enough users that the restrictions file outgrows the configuration file.
+    for (int i = 0; i < 200; ++i)
+        doc.model().putRecord(EntityKind::User, u"User " + QString::number(i).toStdU16String(), {});
     doc.setModified(true);
 
     const QString resDir = ws.root() + QStringLiteral("/res");
     QString keptFile = ws.resFile(QStringLiteral("ABCD.res"));
-    if (removeDirectory) {
+    if (failure == int(SaveFailure::DirectoryGone)) {
         QVERIFY(QDir(ws.root()).rename(QStringLiteral("res"), QStringLiteral("res-moved")));
         keptFile = ws.root() + QStringLiteral("/res-moved/ABCD.res");
-    } else {
+    }
+    if (failure == int(SaveFailure::DirectoryNotWritable)) {
         QVERIFY(SetWritable(resDir, false));
         QFile probe(resDir + QStringLiteral("/probe"));
-        if (probe.open(QIODevice::WriteOnly)) {
-            probe.remove();
-            SetWritable(resDir, true);
+        const bool writable = probe.open(QIODevice::WriteOnly);
+        probe.remove();
+        SetWritable(resDir, true);
+        if (writable)
             QSKIP("this user writes into read-only directories");
-        }
     }
+#ifndef Q_OS_UNIX
+    if (failure == int(SaveFailure::WriteCutShort))
+        QSKIP("needs a file size limit");
+#endif
+    const std::size_t cfgSize = ConfigurationFileBytes(ws.app.intercom).size();
+    const std::size_t resSize = restrictionsFileBytes(doc.model())->size();
+    QVERIFY2(resSize > cfgSize + 1024, "the restrictions file must outgrow the configuration file");
+    // Every save below runs with the failure in place.
+    auto failingSave = [&](const std::function<bool()>& save) {
+        if (failure == int(SaveFailure::DirectoryNotWritable))
+            SetWritable(resDir, false);
+        const FileSizeLimit limit(failure == int(SaveFailure::WriteCutShort) ? cfgSize + 512 : 0);
+        const bool result = save();
+        if (failure == int(SaveFailure::DirectoryNotWritable))
+            SetWritable(resDir, true);
+        return result;
+    };
 
     Prompts::setNextAnswer(Prompts::Answer::Ok);
-    const bool saved = doc.save();
-    if (!removeDirectory)
-        SetWritable(resDir, true);
+    QVERIFY(!failingSave([&] { return doc.save(); }));
 
-    QVERIFY(!saved);
     QCOMPARE(Shown(), QStringList{Describe(Prompts::Icon::Warning, Prompts::Buttons::Ok,
                                            strings::Text(3229, {doc.pathName()}))});
     QVERIFY(doc.isModified());
@@ -548,17 +616,21 @@ void KestovaDocTest::failedSaveKeepsThePreviousFile()
     QCOMPARE(QDir(QFileInfo(keptFile).path()).entryList(QDir::Files), QStringList{QStringLiteral("ABCD.res")});
 
     // Closing asks to save; a Yes whose save fails keeps the document open.
-    if (!removeDirectory)
-        QVERIFY(SetWritable(resDir, false));
     Prompts::setNextAnswer(Prompts::Answer::Yes);
     Prompts::setNextAnswer(Prompts::Answer::Ok);
-    const bool mayClose = doc.saveModified();
-    if (!removeDirectory)
-        SetWritable(resDir, true);
-    QVERIFY(!mayClose);
+    QVERIFY(!failingSave([&] { return doc.saveModified(); }));
     QCOMPARE(Prompts::shownMessages().size(), 3);
     QCOMPARE(Prompts::shownMessages().at(2).text, strings::Text(3229, {doc.pathName()}));
     QCOMPARE(Workspace::readBytes(keptFile), SampleFile("ABCD"));
+
+    // Once the cause is gone, the same edit saves.
+    if (failure == int(SaveFailure::DirectoryGone))
+        return;
+    QVERIFY(doc.save());
+    QVERIFY(!doc.isModified());
+    const auto saved = Parse(Workspace::readBytes(keptFile));
+    QVERIFY(saved->result.crcMatches());
+    QVERIFY(saved->model.exists(EntityKind::User, u"User 199"));
 }
 
 void KestovaDocTest::exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom()
