@@ -230,6 +230,7 @@ private Q_SLOTS:
     void saveWritesTheConfigurationAndTheCommittedModel();
     void failedSaveKeepsThePreviousFile_data();
     void failedSaveKeepsThePreviousFile();
+    void saveStopsWhenTheConfigurationCannotBeWritten();
     void exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom();
     void exportThatCannotWriteTellsTheUser();
     void saveModifiedFollowsTheAnswer_data();
@@ -631,6 +632,34 @@ void KestovaDocTest::failedSaveKeepsThePreviousFile()
     const auto saved = Parse(Workspace::readBytes(keptFile));
     QVERIFY(saved->result.crcMatches());
     QVERIFY(saved->model.exists(EntityKind::User, u"User 199"));
+}
+
+void KestovaDocTest::saveStopsWhenTheConfigurationCannotBeWritten()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
+    doc.selection().setFeatureInherit(kFeature, false);
+    doc.selection().setFeatureDenied(kFeature, true);
+    doc.setModified(true);
+    QVERIFY(QDir(ws.root()).rename(QStringLiteral("cfg"), QStringLiteral("cfg-moved")));
+
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(!doc.save());
+
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QVERIFY2(Prompts::shownMessages().at(0).text.startsWith(QStringLiteral("Error: ")),
+             qPrintable(Prompts::shownMessages().at(0).text));
+    QCOMPARE(Prompts::shownMessages().at(0).icon, Prompts::Icon::Error);
+    QVERIFY(doc.isModified());
+    // The restrictions file is not written after a failed configuration file.
+    QCOMPARE(Workspace::readBytes(res), SampleFile("ABCD"));
 }
 
 void KestovaDocTest::exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom()
