@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <string>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #include <objbase.h>

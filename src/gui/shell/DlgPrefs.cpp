@@ -271,3 +271,6 @@ void CDlgPrefs::browseCfgDirectory()
 }
 
 }  // namespace vexilor
+
+// Compiled here so that linking the dialog does not pull in the other shell classes.
+#include "moc_DlgPrefs.cpp"

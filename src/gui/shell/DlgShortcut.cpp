@@ -170,3 +170,6 @@ void CDlgShortcut::accept()
 }
 
 }  // namespace vexilor
+
+// Compiled here so that linking the dialog does not pull in the other shell classes.
+#include "moc_DlgShortcut.cpp"
