@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "app/SettingsStore.h"
 #include "document/KestovaDoc.h"
 #include "shell/CommandLineInfoEx.h"
+#include "shell/Splash.h"
 
 #include <QFont>
 #include <QList>
@@ -19,8 +21,6 @@ namespace vexilor {
 
 class CMainFrame;
 class CKestovaView;
-class CSplash;
-class SettingsStore;
 
 // The fonts the windows share: the menu font, a symbol font, the title font and two list fonts.
 struct AppFonts {
