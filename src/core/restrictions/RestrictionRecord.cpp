@@ -162,12 +162,47 @@ void CRestrictionRecord::eraseResourceIfEmpty(std::uint32_t index)
     lastResource_ = kNone;
 }
 
+namespace {
+
+// Gives back spare capacity only when it is worth a copy: more than an eighth of the size.
+template <class Container>
+void shrinkIfLoose(Container& c)
+{
+    if (c.capacity() - c.size() > c.size() / 8)
+        c.shrink_to_fit();
+}
+
+}  // namespace
+
 void CRestrictionRecord::compact()
 {
-    features_.shrink_to_fit();
-    resources_.shrink_to_fit();
-    resourceOrder_.shrink_to_fit();
-    keyText_.shrink_to_fit();
+    shrinkIfLoose(features_);
+    shrinkIfLoose(resources_);
+    shrinkIfLoose(resourceOrder_);
+    shrinkIfLoose(keyText_);
+}
+
+void CRestrictionRecord::reserve(std::size_t features, std::size_t resources, std::size_t keyUnits)
+{
+    features_.reserve(features);
+    resources_.reserve(resources);
+    resourceOrder_.reserve(resources);
+    keyText_.reserve(keyUnits);
+}
+
+std::size_t CRestrictionRecord::featureCount() const
+{
+    return features_.size();
+}
+
+std::size_t CRestrictionRecord::resourceKeyCount() const
+{
+    return resources_.size();
+}
+
+std::size_t CRestrictionRecord::keyUnits() const
+{
+    return keyText_.size();
 }
 
 void CRestrictionRecord::setResources(std::u16string_view key, CAccessSet set)

@@ -87,8 +87,15 @@ public:
     template <class F>
     void forEachResourceEntry(F&& f) const;
 
-    // Gives back the spare capacity of the record's storage (after it has been filled).
+    // Gives back the spare capacity of the record's storage (after it has been filled), where
+    // there is enough of it to be worth a copy.
     void compact();
+    // Room for that many feature keys, resource keys and units of key text, so that a record
+    // being filled does not grow step by step.
+    void reserve(std::size_t features, std::size_t resources, std::size_t keyUnits);
+    std::size_t featureCount() const;
+    std::size_t resourceKeyCount() const;
+    std::size_t keyUnits() const;
 
     // Replaces the four maps by those of other.
     void assignMaps(const CRestrictionRecord& other) { *this = other; }

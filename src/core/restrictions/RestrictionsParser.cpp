@@ -51,10 +51,12 @@ std::string errorText(int line, std::string_view message)
 // The units of a run of Windows-1252 bytes, into a buffer that is reused.
 std::u16string_view widen(std::string_view bytes, std::u16string& into)
 {
-    into.resize(bytes.size());
+    if (into.size() < bytes.size())
+        into.resize(std::max(bytes.size(), 2 * into.size()));
+    char16_t* out = into.data();
     for (std::size_t i = 0; i < bytes.size(); ++i)
-        into[i] = text::kWindows1252Units[static_cast<unsigned char>(bytes[i])];
-    return into;
+        out[i] = text::kWindows1252Units[static_cast<unsigned char>(bytes[i])];
+    return {out, bytes.size()};
 }
 
 // Low bytes of the units of the lines read so far, collected so that the CRC runs over long
@@ -277,7 +279,7 @@ Outcome CParser::section(CLineCursor& c, std::string_view keyword, EntityKind ki
                     : kind == EntityKind::Class ? kClassTwice
                                                 : kUserTwice);
     }
-    name_.assign(scratch_);
+    name_.assign(wide(name));
     statementSeen_ = false;
     return Outcome::Done;
 }
@@ -306,7 +308,7 @@ Outcome CParser::studioRef(CLineCursor& c)
         return fail(kStudioNotDeclared);
     if (op > 2)
         return fail(kStudioRefOp);
-    refs_.push_back({scratch_, static_cast<StudioOp>(op)});
+    refs_.push_back({std::u16string(wide(name)), static_cast<StudioOp>(op)});
     return Outcome::Done;
 }
 
@@ -322,7 +324,7 @@ Outcome CParser::classOfUser(CLineCursor& c)
         return fail(kClassNotDeclared);
     if (op != 0)
         return fail(kClassLineOp);
-    classOf_.assign(scratch_);
+    classOf_.assign(wide(name));
     statementSeen_ = true;
     return Outcome::Done;
 }
@@ -433,8 +435,13 @@ void CParser::commitSection()
     if (kind_ == EntityKind::None)
         return;
     record_.compact();
+    // The next record likely has as many entries: room for them is made at once.
+    const std::size_t features = record_.featureCount();
+    const std::size_t resources = record_.resourceKeyCount();
+    const std::size_t keyUnits = record_.keyUnits();
     model_.putRecord(kind_, name_, std::move(record_));
     record_ = CRestrictionRecord();
+    record_.reserve(features, resources, keyUnits);
     if (kind_ == EntityKind::User && !classOf_.empty())
         model_.setClassOf(name_, classOf_);
     if (!refs_.empty())
