@@ -13,41 +13,40 @@ namespace {
 // The longest line the writer makes of a resource list, line end excluded, so that the reader
 // takes it as one piece.
 constexpr std::size_t kMaxListLine = ressyntax::kPieceBytes - 2;
-constexpr std::size_t kFlushUnits = 32768;
 
 // Writes the decimal digits of n ending just before end; returns where they start.
-char16_t* formatNumber(char16_t* end, std::uint32_t n)
+char* formatNumber(char* end, std::uint32_t n)
 {
     do {
-        *--end = static_cast<char16_t>(u'0' + n % 10);
+        *--end = static_cast<char>('0' + n % 10);
         n /= 10;
     } while (n != 0);
     return end;
 }
 
 // ",lo" or ",lo-hi" (without the comma when first) in one append.
-void appendRun(std::u16string& s, std::uint32_t lo, std::uint32_t hi, bool first)
+void appendRun(std::string& s, std::uint32_t lo, std::uint32_t hi, bool first)
 {
-    char16_t buffer[24];
-    char16_t* end = buffer + sizeof buffer / sizeof buffer[0];
-    char16_t* start = end;
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    char* start = end;
     if (hi != lo) {
         start = formatNumber(start, hi);
-        *--start = u'-';
+        *--start = '-';
     }
     start = formatNumber(start, lo);
     if (!first)
-        *--start = u',';
+        *--start = ',';
     s.append(start, static_cast<std::size_t>(end - start));
 }
 
-void appendHex(std::u16string& s, std::uint32_t n)
+void appendHex(std::string& s, std::uint32_t n)
 {
-    char16_t digits[8];
+    char digits[8];
     int count = 0;
     do {
         const unsigned d = n % 16;
-        digits[count++] = static_cast<char16_t>(d < 10 ? u'0' + d : u'a' + d - 10);
+        digits[count++] = static_cast<char>(d < 10 ? '0' + d : 'a' + d - 10);
         n /= 16;
     } while (n != 0);
     while (count > 0)
@@ -129,6 +128,8 @@ std::u16string_view opText(StudioOp op)
     return {};
 }
 
+constexpr std::size_t kFlushBytes = 1 << 16;
+
 }  // namespace
 
 void CRestrictionsWriter::writeText(std::u16string_view text)
@@ -180,28 +181,65 @@ void CRestrictionsWriter::writeText(std::u16string_view text)
     }
 }
 
-// Text collects in pending_ and goes to writeText in large pieces: the CRC and the encoding run
-// faster over long runs, and where the pieces are cut makes no difference to either.
-void CRestrictionsWriter::put(std::u16string_view text)
+// ASCII text collects in body_ and goes out in large pieces: the CRC runs over all of it at once,
+// and the output is the same bytes with a CR put before each line feed.
+void CRestrictionsWriter::put(std::string_view ascii)
 {
-    pending_.append(text);
-    if (pending_.size() >= kFlushUnits)
+    body_.append(ascii);
+    if (body_.size() >= kFlushBytes)
         flush();
+}
+
+void CRestrictionsWriter::putUnits(std::u16string_view text)
+{
+    char16_t seen = 0;
+    for (const char16_t unit : text)
+        seen |= unit;
+    if (seen >= 0x80) {
+        // Not ASCII: its CRC bytes and its output bytes differ, so it takes the general way.
+        flush();
+        writeText(text);
+        return;
+    }
+    const std::size_t at = body_.size();
+    body_.resize(at + text.size());
+    char* out = body_.data() + at;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = static_cast<char>(text[i]);
 }
 
 void CRestrictionsWriter::flush()
 {
-    if (!pending_.empty())
-        writeText(pending_);
-    pending_.clear();
+    if (body_.empty())
+        return;
+    crc_.update(reinterpret_cast<const std::uint8_t*>(body_.data()), body_.size());
+    const char* q = body_.data();
+    const char* const end = q + body_.size();
+    const std::size_t lineFeeds = static_cast<std::size_t>(std::count(q, end, '\n'));
+    std::size_t at = out_.size();
+    out_.resize(at + body_.size() + lineFeeds);
+    char* p = out_.data() + at;
+    while (q < end) {
+        const auto* lf = static_cast<const char*>(std::memchr(q, '\n', static_cast<std::size_t>(end - q)));
+        const std::size_t length = static_cast<std::size_t>((lf ? lf : end) - q);
+        std::memcpy(p, q, length);
+        p += length;
+        q += length;
+        if (lf) {
+            *p++ = '\r';
+            *p++ = '\n';
+            ++q;
+        }
+    }
+    body_.clear();
 }
 
 // One line made of its parts.
 void CRestrictionsWriter::line(std::initializer_list<std::u16string_view> parts)
 {
     for (const std::u16string_view part : parts)
-        pending_.append(part);
-    put(u"\n");
+        putUnits(part);
+    put("\n");
 }
 
 bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model)
@@ -209,9 +247,9 @@ bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model)
     if (!model.loaded())
         return false;
     crc_.reset();
-    pending_.clear();
-    put(u"// Tovrin restrictions file\n");
-    put(u"// ------------------------\n\n");
+    body_.clear();
+    put("// Tovrin restrictions file\n");
+    put("// ------------------------\n\n");
     if (!model.deviceName().empty())
         line({u"[DEVICE \"", model.deviceName(), u"\"]\n"});
 
@@ -230,7 +268,7 @@ bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model)
     }
     for (const auto& [name, record] : model.records(EntityKind::User)) {
         line({u"\n[USER \"", name, u"\"]"});
-        put(u"//Inheritance\n");
+        put("//Inheritance\n");
         const std::u16string className = model.classOf(name);
         if (!className.empty())
             line({u"class=\"", className, u"\""});
@@ -242,11 +280,11 @@ bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model)
         writeResources(record, false);
     }
 
-    put(u"\n// -- End of Data --\n\n");
+    put("\n// -- End of Data --\n\n");
     flush();
-    pending_.assign(u"[CRC ");
-    appendHex(pending_, crc_.value());
-    pending_.push_back(u']');
+    body_.assign("[CRC ");
+    appendHex(body_, crc_.value());
+    body_.push_back(']');
     flush();
     return true;
 }
@@ -350,26 +388,33 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
 void CRestrictionsWriter::writeList(std::u16string_view key, std::u16string_view firstOp,
                                     std::u16string_view nextOp, const Runs& runs)
 {
-    std::size_t lineStart = pending_.size();
-    pending_.append(key);
-    pending_.append(firstOp);
-    std::size_t head = pending_.size();
+    // Where the line started in body_ may change when a key that is not ASCII flushes it, so the
+    // length so far is counted instead.
+    std::size_t lineLength = 0;
+    const auto startLine = [&](std::u16string_view op) {
+        putUnits(key);
+        putUnits(op);
+        lineLength = key.size() + op.size();
+    };
+    startLine(firstOp);
+    bool first = true;
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const auto [lo, hi] = runs[r];
-        const std::size_t mark = pending_.size();
-        const bool first = mark == head;
-        appendRun(pending_, lo, hi, first);
-        if (!first && pending_.size() - lineStart > kMaxListLine) {
-            pending_.resize(mark);
-            pending_.push_back(u'\n');
-            lineStart = pending_.size();
-            pending_.append(key);
-            pending_.append(nextOp);
-            head = pending_.size();
+        const std::size_t mark = body_.size();
+        appendRun(body_, lo, hi, first);
+        const std::size_t added = body_.size() - mark;
+        if (!first && lineLength + added > kMaxListLine) {
+            body_.resize(mark);
+            put("\n");
+            startLine(nextOp);
+            first = true;
             --r;  // the same run again, first on the new line
+            continue;
         }
+        lineLength += added;
+        first = false;
     }
-    put(u"\n");
+    put("\n");
 }
 
 std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model)

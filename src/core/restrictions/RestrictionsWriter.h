@@ -40,7 +40,10 @@ public:
 private:
     using Runs = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 
-    void put(std::u16string_view text);
+    // ASCII text (line feeds only) collects in body_; a piece with other characters goes through
+    // writeText after what came before it.
+    void put(std::string_view ascii);
+    void putUnits(std::u16string_view text);
     void flush();
     void line(std::initializer_list<std::u16string_view> parts);
     bool writeStudioRefs(const std::vector<StudioRef>* refs);
@@ -53,7 +56,7 @@ private:
 
     std::string& out_;
     CRestrictionsCrc crc_;
-    std::u16string pending_;
+    std::string body_;
     Runs allowed_;
     Runs denied_;
     Runs inherit_;
