@@ -13,6 +13,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QImage>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -46,6 +47,19 @@ QStringList headings(CListOnlyWnd& w)
         out << w.listModel()->headerData(c, Qt::Horizontal).toString();
     return out;
 }
+
+// A resource list with an inclusion column, as the studio windows build on.
+class InclusionList final : public CResourcesWnd {
+public:
+    static constexpr ListColumn kColumns[] = {{"Included", colkind::kIncluded, Qt::AlignHCenter},
+                                              {"#", colkind::kNumber, Qt::AlignLeft}};
+    InclusionList(CKestovaDoc& doc, CAppState& app)
+        : CResourcesWnd(doc, app, 0, false, kColumns, u"InclusionTest"_s, nullptr)
+    {
+        populate(true);
+    }
+    int contextMenuId() const override { return 131; }
+};
 
 }  // namespace
 
@@ -116,6 +130,29 @@ private Q_SLOTS:
         QCOMPARE(f.doc->selection().isInherited(0, 3), 0);
         QVERIFY(f.doc->isModified());
         QCOMPARE(glyphAt(w, 2, colkind::kDeny), Glyph::CrossedBox);
+    }
+
+    void includedCellTogglesInclusion()
+    {
+        DocFixture f("[STUDIO \"Stage\"]\nKP.Edit = 1-2\n");
+        f.doc->selection().select(u"Stage", EntityKind::Studio);
+        InclusionList w(*f.doc, f.app);
+        auto included = [&](int item) { return glyphAt(w, item, colkind::kIncluded); };
+        QCOMPARE(included(0), Glyph::CheckedBox);
+        QCOMPARE(included(2), Glyph::EmptyBox);
+        w.cellClicked(0, 0);
+        w.cellClicked(2, 0);
+        QCOMPARE(included(0), Glyph::EmptyBox);
+        QCOMPARE(included(2), Glyph::CheckedBox);
+        w.cellClicked(1, 1);  // the number column changes nothing
+        QCOMPARE(included(1), Glyph::CheckedBox);
+        QCOMPARE(f.doc->selection().isRestricted(0, 1), 1);
+        QCOMPARE(f.doc->selection().isRestricted(0, 3), 0);
+        std::unique_ptr<QMenu> menu(w.createContextMenu(nullptr));
+        QStringList titles;
+        for (QAction* a : menu->actions())
+            titles << a->text().remove(u'&');
+        QCOMPARE(titles, (QStringList{u"Include"_s, u"Exclude"_s, u"Select"_s}));
     }
 
     void allowAllOnTwoThousandKeypanelsMarksModifiedOnce()
@@ -211,6 +248,21 @@ private Q_SLOTS:
         QCOMPARE(list->sortedColumn(), deny);
         QCOMPARE(list->horizontalHeader()->sortIndicatorSection(), deny);
         QCOMPARE(list->allItems().at(0), 3);
+        // A real click on a heading goes the same way: a new column starts ascending.
+        w.resize(700, 300);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QHeaderView* header = list->horizontalHeader();
+        const int number = w.listModel()->columnOfKind(colkind::kNumber);
+        const QPoint numberHeading(header->sectionViewportPosition(number) + header->sectionSize(number) / 2,
+                                   header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, numberHeading);
+        QCOMPARE(list->sortedColumn(), number);
+        QCOMPARE(list->sortOrder(), Qt::AscendingOrder);
+        QCOMPARE(list->allItems(), (QList<int>{0, 1, 2, 3, 4, 5}));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, numberHeading);
+        QCOMPARE(list->allItems(), (QList<int>{5, 4, 3, 2, 1, 0}));
+        list->clickHeading(deny);
         // Commands act on the rows as shown: the first shown row is keypanel 4.
         list->selectionModel()->select(list->model()->index(0, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -54,10 +54,16 @@ bool CResourcesWnd::UsesSplitAlphas(int type, const CAppState& app)
 }
 
 CResourcesWnd::CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign, QWidget* parent)
-    : CFeaturesWnd(doc, app, resourceType, ResourceColumns(UsesSplitAlphas(resourceType, app)),
-                   UsesSplitAlphas(resourceType, app) ? QStringLiteral("EditAndAssign2")
-                                                      : QStringLiteral("EditAndAssign"),
-                   parent),
+    : CResourcesWnd(doc, app, resourceType, assign, ResourceColumns(UsesSplitAlphas(resourceType, app)),
+                    UsesSplitAlphas(resourceType, app) ? QStringLiteral("EditAndAssign2")
+                                                       : QStringLiteral("EditAndAssign"),
+                    parent)
+{
+}
+
+CResourcesWnd::CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign,
+                             std::span<const ListColumn> columns, const QString& layoutKey, QWidget* parent)
+    : CFeaturesWnd(doc, app, resourceType, columns, layoutKey, parent),
       splitAlphas_(UsesSplitAlphas(resourceType, app)), assign_(assign)
 {
 }

@@ -32,6 +32,10 @@ public:
 
 protected:
     CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign, QWidget* parent);
+    // For lists of resources with columns of their own (the studio windows' Included column);
+    // the most derived window populates.
+    CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign,
+                  std::span<const ListColumn> columns, const QString& layoutKey, QWidget* parent);
     std::unique_ptr<ListItems> makeItems() override;
 
 private:
