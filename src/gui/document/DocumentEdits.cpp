@@ -1,6 +1,7 @@
 #include "document/DocumentEdits.h"
 
 #include "document/KestovaDoc.h"
+#include "document/UndoCommands.h"
 #include "restrictions/EntitySelection.h"
 
 namespace vexilor {
@@ -55,8 +56,10 @@ bool SetAccess(CKestovaDoc& doc, std::span<const AccessRef> items, AccessChange 
     if (doc.isReadOnly())
         return false;
     CEntitySelection& s = doc.selection();
-    for (const AccessRef& item : items)
-        apply(s, item, change);
+    RecordChange(doc, AccessChangeText(change, items), [&] {
+        for (const AccessRef& item : items)
+            apply(s, item, change);
+    });
     doc.setModified(true);
     return true;
 }
@@ -66,8 +69,10 @@ bool ApplyAccessEdits(CKestovaDoc& doc, std::span<const AccessEdit> edits)
     if (doc.isReadOnly())
         return false;
     CEntitySelection& s = doc.selection();
-    for (const AccessEdit& e : edits)
-        apply(s, e.item, e.change);
+    RecordChange(doc, AccessEditsText(edits), [&] {
+        for (const AccessEdit& e : edits)
+            apply(s, e.item, e.change);
+    });
     doc.setModified(true);
     return true;
 }

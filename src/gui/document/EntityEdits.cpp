@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "document/KestovaDoc.h"
 #include "document/MenuCatalogueCache.h"
+#include "document/UndoCommands.h"
 
 namespace vexilor {
 
@@ -14,7 +15,8 @@ bool editable(const CKestovaDoc& doc)
 }
 
 // Runs a change of the model's structure with the selected entity committed before and selected
-// again after (when it still exists), so that its working record and bases stay consistent.
+// again after (when it still exists), so that its working record and bases stay consistent. The
+// undo step the caller pushes marks the document modified.
 template <class F>
 bool withSelectionKept(CKestovaDoc& doc, F&& change)
 {
@@ -28,9 +30,20 @@ bool withSelectionKept(CKestovaDoc& doc, F&& change)
         selection.select(name, kind);
     else
         selection.clear();
-    if (changed)
-        doc.setModified(true);
     return changed;
+}
+
+QString kindWord(EntityKind kind)
+{
+    return kind == EntityKind::Studio ? QStringLiteral("studio")
+         : kind == EntityKind::Class  ? QStringLiteral("class")
+                                      : QStringLiteral("user");
+}
+
+// "studio "News"", for the Edit menu's undo and redo texts.
+QString named(EntityKind kind, const QString& name)
+{
+    return kindWord(kind) + QStringLiteral(" \"") + name + u'"';
 }
 
 }  // namespace
@@ -53,9 +66,10 @@ bool AddEntity(CKestovaDoc& doc, EntityKind kind, const QString& name, EntityKin
             doc.selection().commit();
         record = model.getRecord(copyKind, from);
     }
-    model.putRecord(kind, n, std::move(record));
-    doc.setModified(true);
-    return true;
+    return ModelChange(doc, QStringLiteral("Add ") + named(kind, name), [&] {
+        model.putRecord(kind, n, std::move(record));
+        return true;
+    });
 }
 
 DeleteOutcome DeleteEntity(CKestovaDoc& doc, EntityKind kind, const QString& name, bool cascade)
@@ -66,22 +80,17 @@ DeleteOutcome DeleteEntity(CKestovaDoc& doc, EntityKind kind, const QString& nam
     const std::u16string n = name.toStdU16String();
     if (!model.exists(kind, n))
         return DeleteOutcome::Refused;
-    doc.selection().clear();
-    bool deleted = false;
-    switch (kind) {
-    case EntityKind::Studio:
-        deleted = model.deleteStudio(n) || (cascade && model.renameStudio(n, u""));
-        break;
-    case EntityKind::Class:
-        deleted = model.deleteClass(n) || (cascade && model.renameClass(n, u""));
-        break;
-    case EntityKind::User: deleted = model.renameUser(n, u""); break;
-    case EntityKind::None: break;
-    }
-    if (!deleted)
-        return DeleteOutcome::Referenced;
-    doc.setModified(true);
-    return DeleteOutcome::Deleted;
+    const bool deleted = ModelChange(doc, QStringLiteral("Delete ") + named(kind, name), [&] {
+        doc.selection().clear();
+        switch (kind) {
+        case EntityKind::Studio: return model.deleteStudio(n) || (cascade && model.renameStudio(n, u""));
+        case EntityKind::Class: return model.deleteClass(n) || (cascade && model.renameClass(n, u""));
+        case EntityKind::User: return model.renameUser(n, u"");
+        case EntityKind::None: break;
+        }
+        return false;
+    });
+    return deleted ? DeleteOutcome::Deleted : DeleteOutcome::Referenced;
 }
 
 bool RenameEntity(CKestovaDoc& doc, EntityKind kind, const QString& oldName, const QString& newName)
@@ -91,17 +100,18 @@ bool RenameEntity(CKestovaDoc& doc, EntityKind kind, const QString& oldName, con
     CRestrictionsModel& model = doc.model();
     const std::u16string from = oldName.toStdU16String();
     const std::u16string to = newName.toStdU16String();
-    doc.selection().clear();
-    bool renamed = false;
-    switch (kind) {
-    case EntityKind::Studio: renamed = model.renameStudio(from, to); break;
-    case EntityKind::Class: renamed = model.renameClass(from, to); break;
-    case EntityKind::User: renamed = model.renameUser(from, to); break;
-    case EntityKind::None: break;
-    }
-    if (renamed)
-        doc.setModified(true);
-    return renamed;
+    return ModelChange(doc, QStringLiteral("Rename ") + named(kind, oldName), [&] {
+        if (model.exists(kind, to) || !model.exists(kind, from))
+            return false;
+        doc.selection().clear();
+        switch (kind) {
+        case EntityKind::Studio: return model.renameStudio(from, to);
+        case EntityKind::Class: return model.renameClass(from, to);
+        case EntityKind::User: return model.renameUser(from, to);
+        case EntityKind::None: break;
+        }
+        return false;
+    });
 }
 
 bool SetStudioRefs(CKestovaDoc& doc, EntityKind kind, const QString& name, std::vector<StudioRef> refs)
@@ -111,9 +121,11 @@ bool SetStudioRefs(CKestovaDoc& doc, EntityKind kind, const QString& name, std::
     const std::u16string n = name.toStdU16String();
     if (!doc.model().exists(kind, n))
         return false;
-    return withSelectionKept(doc, [&] {
-        doc.model().setStudioRefs(kind, n, std::move(refs));
-        return true;  // rewriting the list in place counts as a change
+    return ModelChange(doc, QStringLiteral("Change the studios of ") + named(kind, name), [&] {
+        return withSelectionKept(doc, [&] {
+            doc.model().setStudioRefs(kind, n, std::move(refs));
+            return true;  // rewriting the list in place counts as a change
+        });
     });
 }
 
@@ -124,9 +136,11 @@ bool SetClassOfUser(CKestovaDoc& doc, const QString& user, const QString& classN
     const std::u16string u = user.toStdU16String();
     if (!doc.model().exists(EntityKind::User, u))
         return false;
-    return withSelectionKept(doc, [&] {
-        doc.model().setClassOf(u, className.toStdU16String());
-        return true;
+    return ModelChange(doc, QStringLiteral("Change the class of ") + named(EntityKind::User, user), [&] {
+        return withSelectionKept(doc, [&] {
+            doc.model().setClassOf(u, className.toStdU16String());
+            return true;
+        });
     });
 }
 
@@ -141,20 +155,21 @@ bool SetAll(CKestovaDoc& doc, EntityKind kind, const QString& name, SetAllOperat
     const std::u16string n = name.toStdU16String();
     const std::u16string previousName = selection.selectedName();
     const EntityKind previousKind = selection.selectedKind();
-    if (previousKind != EntityKind::None)
-        selection.commit();
-    bool done = false;
-    switch (op) {
-    case SetAllOperation::Allow: done = selection.allowAll(n, kind, menuKeys); break;
-    case SetAllOperation::Deny: done = selection.denyAll(n, kind, menuKeys); break;
-    case SetAllOperation::Inherit: done = selection.inheritAll(n, kind, menuKeys); break;
-    }
-    // The set-all operations leave the entity selected; put back what was being edited.
-    if (previousKind != EntityKind::None && doc.model().exists(previousKind, previousName))
-        selection.select(previousName, previousKind);
-    if (done)
-        doc.setModified(true);
-    return done;
+    const QString verb = op == SetAllOperation::Allow ? QStringLiteral("Allow All for ")
+                       : op == SetAllOperation::Deny  ? QStringLiteral("Deny All for ")
+                                                      : QStringLiteral("Inherit All for ");
+    return ModelChange(doc, verb + named(kind, name), [&] {
+        bool done = false;
+        switch (op) {
+        case SetAllOperation::Allow: done = selection.allowAll(n, kind, menuKeys); break;
+        case SetAllOperation::Deny: done = selection.denyAll(n, kind, menuKeys); break;
+        case SetAllOperation::Inherit: done = selection.inheritAll(n, kind, menuKeys); break;
+        }
+        // The set-all operations leave the entity selected; put back what was being edited.
+        if (previousKind != EntityKind::None && doc.model().exists(previousKind, previousName))
+            selection.select(previousName, previousKind);
+        return done;
+    });
 }
 
 }  // namespace vexilor

@@ -51,6 +51,12 @@ QStringList NamesOf(const CRestrictionsModel& model, EntityKind kind)
 CKestovaDoc::CKestovaDoc(CAppState& app, Services services, QObject* parent)
     : QObject(parent), app_(app), services_(std::move(services))
 {
+    connect(&undoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
+        if (modified_ == !clean)
+            return;
+        modified_ = !clean;
+        Q_EMIT modifiedChanged(modified_);
+    });
 }
 
 CKestovaDoc::~CKestovaDoc() = default;
@@ -69,6 +75,12 @@ QString CKestovaDoc::configurationFilePath(const QString& intercomName) const
 
 void CKestovaDoc::setModified(bool modified)
 {
+    if (modified) {
+        if (undoStack_.isClean())
+            undoStack_.resetClean();
+    } else {
+        undoStack_.setClean();
+    }
     if (modified_ == modified)
         return;
     modified_ = modified;
@@ -141,6 +153,7 @@ bool CKestovaDoc::newDocument()
     app_.intercomName = name;
     model_ = std::move(fresh);
     selection_.clear();
+    undoStack_.clear();
     refreshNameLists();
     setPathAndTitle(name);
     setModified(false);

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUndoStack>
 
 #include <functional>
 #include <optional>
@@ -67,7 +68,11 @@ public:
     bool checkReadOnly(bool showMessage);
     bool isReadOnly() const;
     bool isModified() const { return modified_; }
+    // The flag follows the undo stack: back at the saved step means unmodified. A change made
+    // without a step (setModified(true)) keeps the document modified whatever is undone after it.
     void setModified(bool modified = true);
+    // Every edit is one step here (see UndoCommands.h); cleared when another file is opened.
+    QUndoStack& undoStack() { return undoStack_; }
 
     // The restrictions file of the open intercom, and the intercom name as the title.
     QString pathName() const { return pathName_; }
@@ -88,6 +93,11 @@ Q_SIGNALS:
     void titleChanged(const QString& title);
     // Post "Change Intercom" (after an export).
     void changeIntercomRequested();
+    // An undo or redo changed access values of the model: the lists repaint.
+    void accessChanged();
+    // An undo or redo changed studios, classes, users or their links: the tree and the edit pane
+    // are rebuilt.
+    void structureChanged();
 
 private:
     void setPathAndTitle(const QString& intercomName);
@@ -111,6 +121,7 @@ private:
     QString pathName_;
     QString title_;
     bool modified_ = false;
+    QUndoStack undoStack_;
 };
 
 }  // namespace vexilor
