@@ -131,6 +131,43 @@ TEST(AccessSet, UniformRangesIncludeThePartPastTheArrays)
     EXPECT_FALSE(make("NYYYYYYYYYYYYYNYYYYY", true).isUniform(2, 19, true));
 }
 
+// Both arrays of a set share one block: copies and moves must carry both halves and leave no
+// sharing behind.
+TEST(AccessSet, CopiesAndMovesAreIndependentValues)
+{
+    const CAccessSet original = make("YN.YYN.....Y..........N", true);
+    CAccessSet copy = original;
+    EXPECT_TRUE(copy.sameAs(original));
+    copy.set(1, true);
+    copy.setRange(30, 40);
+    EXPECT_EQ(values(original, 41), "YNYYYNYYYYYYYYYYYYYYYYNYYYYYYYYYYYYYYYYYY|Y");
+    EXPECT_FALSE(copy.sameAs(original));
+
+    // Assignment over sets of a shorter, the same and a longer length, and onto itself.
+    for (const std::uint32_t length : {0u, 5u, 23u, 300u}) {
+        CAccessSet target = CAccessSet::uniform(false);
+        if (length > 0)
+            target.set(length - 1, true);
+        target = original;
+        EXPECT_TRUE(target.sameAs(original)) << length;
+        EXPECT_EQ(target.specified().count(), 23u);
+        EXPECT_TRUE(target.specified().test(11));
+        EXPECT_FALSE(target.specified().test(12));
+        EXPECT_TRUE(target.values().test(11));
+        EXPECT_FALSE(target.values().test(1));
+    }
+    const std::string before = values(copy, 41);
+    CAccessSet& self = copy;
+    copy = self;
+    EXPECT_EQ(values(copy, 41), before);
+
+    CAccessSet moved = std::move(copy);
+    EXPECT_TRUE(moved.value(35));
+    EXPECT_EQ(copy.length(), 0u);  // a moved-from set is empty
+    copy = moved;
+    EXPECT_TRUE(copy.sameAs(moved));
+}
+
 // Applying the runs of a range list in place must give exactly what building their set and
 // applying it does, for sets of every shape on either side (shorter, longer, all flag either way,
 // runs at byte and word edges, reversed and overlapping runs).

@@ -272,6 +272,58 @@ TEST(RestrictionsParser, IdentifiersNeedADelimiterAfterThem)
     }
 }
 
+// Lines are read as Windows-1252 bytes: a byte is classed by the character it stands for, names
+// come out in UTF-16 and the CRC covers the low byte of each character, not the byte.
+TEST(RestrictionsParser, BytesStandForTheirCodePageCharacters)
+{
+    struct Case {
+        std::string line;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"K\x8a = Y", true},           // S caron is a letter
+        {"KP.Edit\xa0=\xa0" "1", true},  // no-break space is a blank
+        {"KP.Edit\x85= 1", false},     // the ellipsis is neither
+        {"K\x80 = Y", false},          // nor is the euro sign
+    };
+    for (const Case& c : cases) {
+        CRestrictionsModel model;
+        const auto r = parse(model, "[USER u]\n" + c.line + "\n");
+        EXPECT_EQ(r.ok, c.ok) << c.line << ": " << r.errorText;
+    }
+
+    // Enough lines to pass the CRC's collecting buffer several times, with characters whose low
+    // byte differs from their byte, and the last line without a line end.
+    std::string file = "[STUDIO \"S\x80\"]\r\n[USER \"Zo\x80\x8a\"]\r\nstudio=\"S\x80\"\r\n";
+    std::u16string converted = u"[STUDIO \"S\u20ac\"]\n[USER \"Zo\u20ac\u0160\"]\nstudio=\"S\u20ac\"\n";
+    for (int i = 0; i < 6000; ++i) {
+        const std::string n = std::to_string(i);
+        file += "K" + n + "\x8a = Y\r\n// \x9f\x80 " + n + "\n";
+        converted += u"K" + std::u16string(n.begin(), n.end()) + u"\u0160 = Y\n// \u0178\u20ac "
+            + std::u16string(n.begin(), n.end()) + u"\n";
+    }
+    file += "\"Q\xe9\" = N";
+    converted += u"\"Q\u00e9\" = N\n";
+    CRestrictionsCrc crc;
+    crc.update(converted);
+    char stated[32];
+    std::snprintf(stated, sizeof stated, "[CRC %x]", crc.value());
+    // A CRC line cannot follow an unterminated line: check the stated CRC on a terminated copy.
+    CRestrictionsModel model;
+    auto r = parse(model, file + "\r\n" + stated);
+    ASSERT_TRUE(r.ok) << r.errorText;
+    EXPECT_TRUE(r.crcMatches());
+    EXPECT_EQ(r.crcComputed, crc.value());
+    const CRestrictionRecord* user = model.findRecord(EntityKind::User, u"Zo\u20ac\u0160");
+    ASSERT_NE(user, nullptr);
+    EXPECT_TRUE(user->featureValue(u"K5999\u0160"));
+    EXPECT_EQ(user->findFeature(u"Q\u00e9"), std::optional<bool>(false));
+    EXPECT_EQ(model.studioRefs(EntityKind::User, u"Zo\u20ac\u0160"),
+              (std::vector<StudioRef>{{u"S\u20ac", StudioOp::Set}}));
+    r = parse(model, file);
+    EXPECT_TRUE(r.ok) << r.errorText;
+}
+
 TEST(RestrictionsParser, LongPhysicalLinesAreReadInPiecesOf4095Bytes)
 {
     CRestrictionsModel model;

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "restrictions/RestrictionsCrc.h"
+
+namespace vexilor {
+namespace {
+
+// The register after each byte on its own, straight from the polynomial.
+std::uint16_t bitwise(const std::vector<std::uint8_t>& bytes)
+{
+    std::uint16_t r = 0xE553;
+    for (const std::uint8_t b : bytes) {
+        r = static_cast<std::uint16_t>(r ^ b);
+        for (int bit = 0; bit < 8; ++bit)
+            r = static_cast<std::uint16_t>((r & 1) ? (r >> 1) ^ 0xA001 : r >> 1);
+    }
+    return static_cast<std::uint16_t>((r << 8) | (r >> 8));
+}
+
+// Runs fold many bytes a step; every length and every split of a run must give the value of the
+// bytes taken one by one.
+TEST(RestrictionsCrc, RunsOfAnyLengthAndSplitEqualTheBitwiseCrc)
+{
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t x = 99;
+    for (int i = 0; i < 100; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes.push_back(static_cast<std::uint8_t>(x >> 16));
+    }
+    for (std::size_t length = 0; length <= bytes.size(); ++length) {
+        const std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + long(length));
+        CRestrictionsCrc whole;
+        whole.update(part.data(), part.size());
+        EXPECT_EQ(whole.value(), bitwise(part)) << length;
+        CRestrictionsCrc split;
+        const std::size_t cut = length / 3;
+        split.update(part.data(), cut);
+        split.update(part.data() + cut, length - cut);
+        EXPECT_EQ(split.value(), whole.value()) << length;
+    }
+}
+
+TEST(RestrictionsCrc, TextTakesTheLowByteOfEachUnit)
+{
+    CRestrictionsCrc text;
+    text.update(u"a\u20ac\u0160\n");
+    EXPECT_EQ(text.value(), bitwise({'a', 0xAC, 0x60, '\n'}));
+}
+
+}  // namespace
+}  // namespace vexilor
