@@ -2,7 +2,6 @@
 
 #include "app/ColorRef.h"
 
-#include <QAbstractItemView>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -139,11 +138,7 @@ void CGlyphDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
     const int kind = index.data(listrole::kKind).toInt();
     const bool flag = index.data(listrole::kFlag).toBool();
 
-    // The first column paints from the row's left edge, so no strip stays unpainted.
-    QRect cell = option.rect;
-    if (index.column() == 0 || (option.widget && cell.left() <= 1))
-        cell.setLeft(0);
-    painter->fillRect(cell, background(colors_, shadingMask_, index.row(), selected, focused, readOnly));
+    painter->fillRect(option.rect, background(colors_, shadingMask_, index.row(), selected, focused, readOnly));
 
     const QColor color = textColor(colors_, kind, flag, selected);
     const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());

@@ -346,6 +346,19 @@ private Q_SLOTS:
         QVERIFY(selected.last() > lastVisible);
         QCOMPARE(selected.size(), selected.last());
         QVERIFY(!f.doc->isModified());
+
+        // A Ctrl drag that starts on a selected row deselects its range and keeps the rest.
+        list->scrollToTop();
+        list->selectNoRows();
+        for (int row : {0, 1, 2, 3, 4})
+            list->selectionModel()->select(list->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTest::mousePress(vp, Qt::LeftButton, Qt::ControlModifier, rowCentre(1));
+        QMouseEvent ctrlMove(QEvent::MouseMove, QPointF(rowCentre(2)), vp->mapToGlobal(QPointF(rowCentre(2))),
+                             Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(vp, &ctrlMove);
+        QTest::mouseRelease(vp, Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+        QCOMPARE(list->selectedItems(), (QList<int>{0, 3, 4}));
     }
 
     void shadingFollowsTheMaskAndOffsets_data()
