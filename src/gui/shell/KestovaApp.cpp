@@ -4,6 +4,7 @@
 #include "intercoms/RefreshAlphas.h"
 #include "intercoms/SelectIntercom.h"
 #include "shell/AboutBox.h"
+#include "shell/AppPlaceWindows.h"
 #include "shell/Commands.h"
 #include "shell/DlgPrefs.h"
 #include "shell/DlgShortcut.h"
@@ -183,9 +184,7 @@ void CKestovaApp::createWindows()
     doc_ = std::make_unique<CKestovaDoc>(state_, std::move(services));
     frame_ = std::make_unique<CMainFrame>(state_, *doc_);
     QApplication::setWindowIcon(AppIcon(QStringLiteral("vexilor")));
-    // List windows come from the place-window factory once there is one; until then the edit pane
-    // stays empty.
-    view_ = new CKestovaView(*doc_, state_, PlaceWindowFactory{}, frame_.get());
+    view_ = new CKestovaView(*doc_, state_, &CreateAppPlaceWindow, frame_.get());
     frame_->setView(view_);
     wireCommands();
     connect(frame_.get(), &CMainFrame::closing, this, [this] { closeSplash(); });
