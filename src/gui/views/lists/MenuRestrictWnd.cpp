@@ -27,8 +27,18 @@ public:
     {
     }
     int count() const override { return static_cast<int>(entries_.size()); }
-    AccessRef ref(int item) const override { return AccessRef::menuKey(catalogue_.key(entry(item))); }
-    QString name(int item) const override { return QString::fromStdU16String(catalogue_.text(entry(item))); }
+    // The catalogue is shared: should it be read again for another executable while the window
+    // lives, entries past its new end read as empty (an empty key changes nothing).
+    AccessRef ref(int item) const override
+    {
+        const std::size_t e = entry(item);
+        return AccessRef::menuKey(e < catalogue_.count() ? catalogue_.key(e) : std::u16string());
+    }
+    QString name(int item) const override
+    {
+        const std::size_t e = entry(item);
+        return e < catalogue_.count() ? QString::fromStdU16String(catalogue_.text(e)) : QString();
+    }
 
 private:
     std::size_t entry(int item) const { return static_cast<std::size_t>(entries_.at(static_cast<std::size_t>(item))); }
