@@ -1,6 +1,8 @@
 #include "app/SettingsStore.h"
 #include "shell/WindowPlacement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void ignoresAPartialPlacement_data();
     void ignoresAPartialPlacement();
     void storesTheWindowAsItIs();
+    void restoresAnOffScreenPlacementOntoTheScreen();
 
 private:
     std::unique_ptr<SettingsStore> store();
@@ -161,6 +164,24 @@ void PlacementTest::storesTheWindowAsItIs()
     const std::optional<int> state = RestorePlacement(restored, *store());
     QCOMPARE(state, std::optional<int>(showcmd::kNormal));
     QCOMPARE(restored.geometry().size(), QSize(320, 240));
+}
+
+void PlacementTest::restoresAnOffScreenPlacementOntoTheScreen()
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() != 1)
+        QSKIP("fitting applies with one screen only");
+    const QRect work = screens.front()->availableGeometry();
+    // Stored on a larger screen, minimized: back on this one, restored.
+    const QRect stored(work.right() + 500, work.bottom() + 300, work.width() / 2, work.height() / 2);
+    SavePlacement(*store(), WindowPlacement{0, showcmd::kMinimized, stored});
+
+    QWidget window;
+    const std::optional<int> state = RestorePlacement(window, *store());
+    QCOMPARE(state, std::optional<int>(showcmd::kRestore));
+    QVERIFY2(work.contains(window.geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(window.x()).arg(window.y()).arg(window.width()).arg(window.height())));
+    QCOMPARE(window.geometry().size(), stored.size());
+    QCOMPARE(window.geometry().bottomRight(), work.bottomRight());
 }
 
 QTEST_MAIN(PlacementTest)

@@ -44,7 +44,7 @@ void StartupTest::init()
 {
     ini_ = dir_.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u".ini"_s);
     QFile::remove(ini_);
-    for (const QString sub : {u"cfg"_s, u"res"_s, u"tovrin"_s})
+    for (const QString& sub : {u"cfg"_s, u"res"_s, u"tovrin"_s})
         QDir(dir_.path()).mkpath(sub);
     const QString exe = dir_.filePath(u"tovrin/Tovrin.exe"_s);
     if (!QFile::exists(exe))
