@@ -52,7 +52,9 @@ public:
     CAppState& app() { return app_; }
 
     // New document ("Change Intercom" and start-up): choose an intercom and open its file. False
-    // when nothing was opened; the previous intercom and file then stay open.
+    // when nothing was opened; the previous intercom and file then stay open. A missing file is
+    // created with the user "Default"; a file that cannot be read is replaced only when the user
+    // agrees, and is kept beside it as NAME.res.unreadable-YYYYMMDD-HHMMSS.
     bool newDocument();
     // "Save Restrictions": the configuration file, then the restrictions file (atomic).
     bool save();
