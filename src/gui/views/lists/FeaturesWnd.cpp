@@ -1,6 +1,7 @@
 #include "views/lists/FeaturesWnd.h"
 
 #include "app/AppState.h"
+#include "document/AccessWhy.h"
 #include "document/KestovaDoc.h"
 #include "restrictions/EntitySelection.h"
 #include "views/lists/KestovaListCtrl.h"
@@ -126,6 +127,19 @@ void CFeaturesWnd::cellClicked(int item, int column)
     const AccessEdit edit{accessItems().ref(item), how};
     if (ApplyAccessEdits(doc_, std::span(&edit, 1)))
         listModel()->itemsChanged(item, item);
+}
+
+bool CFeaturesWnd::explainsAccess() const
+{
+    const EntityKind kind = doc_.selection().selectedKind();
+    return kind == EntityKind::Class || kind == EntityKind::User;
+}
+
+QString CFeaturesWnd::explainItem(int item) const
+{
+    if (item < 0 || item >= listModel()->rowCount())
+        return {};
+    return WhyAccess(doc_, static_cast<const AccessItems&>(listModel()->items()).ref(item));
 }
 
 CAlphaFeaturesWnd::CAlphaFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent)

@@ -67,11 +67,14 @@ public:
     // A click that changes access on an item's cell (the list decides what counts as one).
     void cellClicked(int item, int column);
 
+    QString explainItem(int item) const override;
+
 protected:
     // For windows with their own item sets and columns; they populate themselves.
     CFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, std::span<const ListColumn> columns,
                  const QString& layoutKey, QWidget* parent);
     std::unique_ptr<ListItems> makeItems() override;
+    bool explainsAccess() const override;
     // The table the features rows come from (capability-filtered when the list is built).
     virtual std::vector<FeatureRow> featureTable() const;
 

@@ -127,6 +127,24 @@ void CKestovaListCtrl::invertSelection()
                              QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
 }
 
+void CKestovaListCtrl::setFilterText(const QString& text)
+{
+    const QString before = proxy_->filterText();
+    if (text == before)
+        return;
+    proxy_->setFilterText(text);
+    // Rows that come back are inserted out of order; a narrowed filter only hides rows.
+    if (!text.contains(before, Qt::CaseInsensitive))
+        applySort();
+    if (!currentIndex().isValid() && proxy_->rowCount() > 0)
+        selectionModel()->setCurrentIndex(proxy_->index(0, 0), QItemSelectionModel::NoUpdate);
+}
+
+QString CKestovaListCtrl::filterText() const
+{
+    return proxy_->filterText();
+}
+
 // --- sorting ----------------------------------------------------------------------------------
 
 void CKestovaListCtrl::clickHeading(int column)

@@ -43,6 +43,11 @@ public:
     void selectNoRows();
     void invertSelection();
 
+    // Shows only the rows whose text columns contain the text (empty: every row), in the current
+    // sort order; the current row moves to a shown row when its own is hidden.
+    void setFilterText(const QString& text);
+    QString filterText() const;
+
     // As if the heading of a column were clicked: the same column reverses, another sorts
     // ascending; the filler never sorts.
     void clickHeading(int column);

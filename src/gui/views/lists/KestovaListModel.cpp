@@ -98,6 +98,12 @@ QVariant CKestovaListModel::data(const QModelIndex& index, int role) const
         return flags;
     }
     case ItemRole: return item;
+    case Qt::ToolTipRole: {
+        if (!glyph)
+            return {};
+        const QString why = explanation(item);
+        return why.isEmpty() ? QVariant() : QVariant(why);
+    }
     default: return {};
     }
 }
@@ -131,6 +137,14 @@ void CKestovaListModel::setItems(std::unique_ptr<ListItems> items)
     endResetModel();
 }
 
+bool CKestovaListModel::itemContains(int item, const QString& text) const
+{
+    for (const ListColumn& c : columns_)
+        if (!colkind::IsGlyph(c.kind) && items_->text(item, c.kind).contains(text, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 void CKestovaListModel::itemsChanged(int firstRow, int lastRow)
 {
     if (firstRow > lastRow || rowCount() == 0)
@@ -141,6 +155,22 @@ void CKestovaListModel::itemsChanged(int firstRow, int lastRow)
 void CKestovaListModel::allItemsChanged()
 {
     itemsChanged(0, rowCount() - 1);
+}
+
+void CListSortProxy::setFilterText(const QString& text)
+{
+    if (text == filterText_)
+        return;
+    filterText_ = text;
+    invalidateRowsFilter();
+}
+
+bool CListSortProxy::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
+{
+    if (filterText_.isEmpty() || sourceParent.isValid())
+        return true;
+    const auto* model = qobject_cast<const CKestovaListModel*>(sourceModel());
+    return !model || model->itemContains(sourceRow, filterText_);
 }
 
 bool CListSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -64,6 +65,14 @@ public:
     // The sort kind a column answers with: glyph columns -4 (set flags first), numbers 1, text 6.
     int sortKind(int column) const;
 
+    // What the access cells of an item show as their tooltip: why the item has its value (empty:
+    // no tooltip).
+    void setExplainer(std::function<QString(int item)> explain) { explain_ = std::move(explain); }
+    QString explanation(int item) const { return explain_ ? explain_(item) : QString(); }
+
+    // Whether any text column of an item contains the text, case-insensitively.
+    bool itemContains(int item, const QString& text) const;
+
     // The items changed their access: repaint those rows.
     void itemsChanged(int firstRow, int lastRow);
     void allItemsChanged();
@@ -71,17 +80,26 @@ public:
 private:
     std::vector<ListColumn> columns_;
     std::unique_ptr<ListItems> items_;
+    std::function<QString(int)> explain_;
 };
 
-// The sorting layer between the model and the view: compares the raw values by the column's sort
-// kind, so display texts are never parsed.
+// The sorting and filtering layer between the model and the view: compares the raw values by the
+// column's sort kind, so display texts are never parsed, and keeps the rows whose text columns
+// (number, alphas, description, label) contain the filter text, case-insensitively.
 class CListSortProxy : public QSortFilterProxyModel {
     Q_OBJECT
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
+    QString filterText() const { return filterText_; }
+    void setFilterText(const QString& text);
+
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    QString filterText_;
 };
 
 }  // namespace vexilor

@@ -5,6 +5,8 @@
 #include "document/KestovaDoc.h"
 #include "views/lists/KestovaListCtrl.h"
 #include "views/lists/KestovaListModel.h"
+#include "widgets/ListFilter.h"
+#include "widgets/WhyPane.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -35,14 +37,38 @@ CListOnlyWnd::CListOnlyWnd(CKestovaDoc& doc, CAppState& app, std::span<const Lis
     : CPlaceWindow(parent), doc_(doc), app_(app), layoutKey_(layoutKey)
 {
     model_ = new CKestovaListModel(columns, std::make_unique<NoItems>(), this);
+    model_->setExplainer([this](int item) { return explainItem(item); });
+    filter_ = new CListFilter(this);
     list_ = new CKestovaListCtrl(model_, this);
     list_->setReadOnlyTest([this] { return readOnly(); });
+    why_ = new CWhyPane(this);
+    why_->hide();
     applyPreferences();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list_);
+    layout->setSpacing(2);
+    layout->addWidget(filter_);
+    layout->addWidget(list_, 1);
+    layout->addWidget(why_);
     setFocusProxy(list_);
+    setTabOrder(filter_, list_);
     connect(list_, &CKestovaListCtrl::focusGained, this, &CPlaceWindow::focusGained);
+    connect(filter_, &CListFilter::focusGained, this, &CPlaceWindow::focusGained);
+    connect(filter_, &QLineEdit::textChanged, this, &CListOnlyWnd::filterChanged);
+    connect(filter_, &CListFilter::leaveRequested, list_, [this] { list_->setFocus(Qt::OtherFocusReason); });
+    auto* find = new QAction(this);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QAction::triggered, filter_, [this] {
+        filter_->setFocus(Qt::ShortcutFocusReason);
+        filter_->selectAll();
+    });
+    addAction(find);
+
+    // The why follows the current row and every repaint of the rows (edits, undo and redo).
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refreshWhy(); });
+    connect(model_, &QAbstractItemModel::dataChanged, this, [this] { refreshWhy(); });
+    connect(&doc_, &CKestovaDoc::accessChanged, this, [this] { model_->allItemsChanged(); });
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (QMenu* menu = createContextMenu(this)) {
@@ -101,6 +127,42 @@ QAction* CListOnlyWnd::command(int id) const
     return commands_.value(id, nullptr);
 }
 
+void CListOnlyWnd::setFilterText(const QString& text)
+{
+    filter_->setText(text);
+}
+
+QString CListOnlyWnd::rowsShownText() const
+{
+    if (list_->filterText().isEmpty())
+        return {};
+    return listText("%1 of %2 rows shown").arg(list_->model()->rowCount()).arg(model_->rowCount());
+}
+
+void CListOnlyWnd::filterChanged(const QString& text)
+{
+    list_->setFilterText(text);
+    refreshWhy();
+    Q_EMIT statusMessage(rowsShownText());
+}
+
+QString CListOnlyWnd::explainItem(int) const
+{
+    return {};
+}
+
+void CListOnlyWnd::refreshWhy()
+{
+    if (!explainsAccess()) {
+        why_->hide();
+        why_->clear();
+        return;
+    }
+    const QModelIndex current = list_->currentIndex();
+    why_->setText(current.isValid() ? explainItem(list_->sortProxy()->mapToSource(current).row()) : QString());
+    why_->show();
+}
+
 void CListOnlyWnd::selectAll()
 {
     list_->selectAllRows();
@@ -125,6 +187,9 @@ void CListOnlyWnd::populate(bool restoreLayout)
     if (model_->rowCount() > 0)
         list_->selectionModel()->setCurrentIndex(list_->model()->index(0, 0), QItemSelectionModel::NoUpdate);
     list_->setUpdatesEnabled(true);
+    refreshWhy();
+    if (!list_->filterText().isEmpty())
+        Q_EMIT statusMessage(rowsShownText());
 }
 
 void CListOnlyWnd::configurationChanged()

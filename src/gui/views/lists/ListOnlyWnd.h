@@ -19,10 +19,14 @@ struct CAppState;
 class CKestovaDoc;
 class CKestovaListCtrl;
 class CKestovaListModel;
+class CListFilter;
+class CWhyPane;
 class ListItems;
 
-// A list window with one list control filling it: the selection commands, populating, and the
-// column layout restored when built and saved when destroyed.
+// A list window: a filter field, the list control under it and, for windows that explain access,
+// a pane that says why the current row has its value. The window has the selection commands,
+// populates, and restores the column layout when built and saves it when destroyed. Ctrl+F puts
+// the keyboard in the filter; while it filters, the window reports "N of M rows shown".
 class CListOnlyWnd : public CPlaceWindow {
     Q_OBJECT
 public:
@@ -31,6 +35,15 @@ public:
     CKestovaListCtrl* list() const { return list_; }
     CKestovaListModel* listModel() const { return model_; }
     QString layoutKey() const { return layoutKey_; }
+    CListFilter* filterField() const { return filter_; }
+    CWhyPane* whyPane() const { return why_; }
+
+    // Sets the filter field's text; the list then shows the rows that contain it.
+    void setFilterText(const QString& text);
+    // "N of M rows shown"; empty while nothing is filtered.
+    QString rowsShownText() const;
+    // Why an item has its value (empty when the window does not explain access).
+    virtual QString explainItem(int item) const;
 
     void selectAll();
     void selectNone();
@@ -58,16 +71,23 @@ protected:
     void addCommand(int id, const QString& text, const QKeySequence& key, const QString& statusTip,
                     std::function<void()> run);
     bool readOnly() const;
+    // Whether the window has a "why" for its rows now (a class or user is selected).
+    virtual bool explainsAccess() const { return false; }
+    // Shows the why of the current row, or hides the pane when the window explains nothing.
+    void refreshWhy();
 
     CKestovaDoc& doc_;
     CAppState& app_;
 
 private:
     void applyPreferences();
+    void filterChanged(const QString& text);
 
     QString layoutKey_;
     CKestovaListModel* model_ = nullptr;
     CKestovaListCtrl* list_ = nullptr;
+    CListFilter* filter_ = nullptr;
+    CWhyPane* why_ = nullptr;
     QHash<int, QAction*> commands_;
 };
 
