@@ -6,6 +6,7 @@
 #include "comms/Upload.h"
 #include "intercom/ConfigurationFile.h"
 #include "intercoms/DlgLoadProgress.h"
+#include "intercoms/IntercomList.h"
 
 namespace vexilor {
 
@@ -69,11 +70,11 @@ RefreshResult RefreshAlphas(CAppState& app, CIntercom& current, QWidget* parent,
     current.name = keptName;
     current.messages.clear();
 
-    const std::filesystem::path path =
-        ConfigurationFilePath(app.prefs.cfgFilesDirectory.toStdU16String(), keptName);
-    std::u16string error;
-    if (!SaveConfigurationFile(path, current, error))
-        Prompts::show(strings::Text(3202, {QString::fromStdU16String(error)}), Prompts::Icon::Error);
+    // The intercom list's own file of the name, whatever its letter case on disk: never a second
+    // file beside a cache written as abcd.cfg.
+    QString error;
+    if (!icomlist::SaveIntercom(app.prefs.cfgFilesDirectory, current, error))
+        Prompts::show(strings::Text(3202, {error}), Prompts::Icon::Error);
     return RefreshResult::Adopted;
 }
 
