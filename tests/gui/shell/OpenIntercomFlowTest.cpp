@@ -317,7 +317,24 @@ void OpenIntercomFlowTest::addRefreshEditSaveAndExport()
     QStringList exportedLines = edited;
     exportedLines[exportedLines.indexOf(u"[DEVICE \"DEMO\"]"_s)] = u"[DEVICE \"EXPT\"]"_s;
     CRestrictionsModel model;
-    QCOMPARE(CheckedLines(ReadBytes(res(u"EXPT.res"_s)), model), exportedLines);
+    const QByteArray exportedBytes = ReadBytes(res(u"EXPT.res"_s));
+    QCOMPARE(CheckedLines(exportedBytes, model), exportedLines);
+
+    // Changing to the exported intercom opens its file as written (nobody answers at its address
+    // here, so it opens from its cached configuration).
+    auto choose = Choose(u"EXPT"_s);
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    app->mainFrame()->runCommand(cmd::kChangeIntercom);
+    QVERIFY(choose->acted());
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QVERIFY(Prompts::shownMessages().at(0).text.startsWith(strings::Text(3283)));
+    QCOMPARE(app->state().intercomName, u"EXPT"_s);
+    QCOMPARE(doc.title(), u"EXPT"_s);
+    QCOMPARE(doc.pathName(), QDir::toNativeSeparators(res(u"EXPT.res"_s)));
+    QCOMPARE(ReadBytes(res(u"EXPT.res"_s)), exportedBytes);
+    CEntitySelection opened(doc.model());
+    QVERIFY(opened.select(u"Default", EntityKind::User));
+    QCOMPARE(opened.featureDenied(kFeature), 1);
 }
 
 void OpenIntercomFlowTest::refreshRewritesTheCachedFileWhateverItsCase()
