@@ -1,4 +1,5 @@
 #include "app/SettingsStore.h"
+#include "shell/Commands.h"
 #include "shell/KestovaApp.h"
 #include "shell/MainFrame.h"
 #include "shell/Splash.h"
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void usableSettingsConfirmThemselves();
     void opensTheStartIntercomAndShowsTheWindow_data();
     void opensTheStartIntercomAndShowsTheWindow();
+    void changeIntercomAsksAboutUnsavedChangesFirst();
 
 private:
     // Settings in a temporary INI file: usable directories, no welcome pending, and an alpha size
@@ -220,6 +222,44 @@ void StartupTest::opensTheStartIntercomAndShowsTheWindow()
     app.exitInstance();
     // Closing stored the placement; the next start-up restores it instead of maximizing.
     QVERIFY(QSettings(ini_, QSettings::IniFormat).contains(u"Windows/Application/showCmd"_s));
+}
+
+void StartupTest::changeIntercomAsksAboutUnsavedChangesFirst()
+{
+    test::PromptsTestScope prompts;
+    const QString cfg = dir_.filePath(u"cfg/DEMO.cfg"_s);
+    QFile::remove(cfg);
+    QVERIFY(QFile::copy(QStringLiteral(VEXILOR_FIXTURES_DIR "/cfg/setup-edit.cfg"), cfg));
+    QFile::setPermissions(cfg, QFile::ReadOwner | QFile::WriteOwner);
+
+    QStringList asked;
+    CKestovaApp::Options o = options({u"DEMO"_s});
+    CAppState* state = nullptr;
+    o.services.selectIntercom = [&](const QString& preselect) -> std::optional<QString> {
+        asked.append(preselect);
+        if (asked.size() > 1)
+            return std::nullopt;  // the list is cancelled: DEMO stays open
+        state->startIntercomGiven = false;
+        return preselect;
+    };
+    o.services.refreshAlphas = [](CIntercom&) {};
+    CKestovaApp app(std::move(o));
+    state = &app.state();
+    QVERIFY(app.initInstance());
+    QCOMPARE(asked, QStringList{u"DEMO"_s});
+
+    app.document()->setModified(true);
+    Prompts::setNextAnswer(Prompts::Answer::Cancel);
+    app.mainFrame()->runCommand(cmd::kChangeIntercom);
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QCOMPARE(Prompts::shownMessages().at(0).buttons, Prompts::Buttons::YesNoCancel);
+    QCOMPARE(asked.size(), 1);  // cancelled before the list
+
+    Prompts::setNextAnswer(Prompts::Answer::No);
+    app.mainFrame()->runCommand(cmd::kChangeIntercom);
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(app.document()->title(), u"DEMO"_s);
+    QCOMPARE(app.mainFrame()->windowTitle(), u"DEMO - Vexilor"_s);
 }
 
 QTEST_MAIN(StartupTest)
