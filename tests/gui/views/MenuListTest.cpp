@@ -6,6 +6,7 @@
 #include "views/lists/KestovaListModel.h"
 #include "views/lists/MenuRestrictWnd.h"
 #include "views/support/DocFixture.h"
+#include "widgets/WhyPane.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>
@@ -150,6 +151,30 @@ private Q_SLOTS:
             QCOMPARE(f.doc->selection().featureIsInherited(catalogue.key(i)), 0);
         }
         QVERIFY(f.doc->isModified());
+    }
+
+    void filteredDenyAllReachesTheShownEntriesAndExplainsThem()
+    {
+        DocFixture f("[CLASS \"Crew\"]\n");
+        f.app.intercom = intercomWith({restype::kAssignmentGroup}, 100);
+        std::vector<CMenuItem> menu{{CMenuItem::Kind::Popup, 0, u"&Edit",
+                                     {command(u"&Assignment Groups", 102), command(u"&Keypanels", 104),
+                                      command(u"Keypanel &Types", 105)}}};
+        CMenuCatalogue catalogue;
+        catalogue.assign(menu, nullptr);
+        f.doc->selection().select(u"Crew", EntityKind::Class);
+        CMenuRestrictWnd w(*f.doc, f.app, catalogue);
+        w.setFilterText(u"KEYPANEL"_s);
+        QCOMPARE(w.list()->model()->rowCount(), 2);
+        w.denyAll();
+        for (std::size_t i = 0; i < catalogue.count(); ++i) {
+            const bool shown = QString::fromStdU16String(catalogue.text(i)).contains(u"Keypanel"_s);
+            QCOMPARE(f.doc->selection().featureIsInherited(catalogue.key(i)), shown ? 0 : 1);
+        }
+        w.list()->selectionModel()->setCurrentIndex(w.list()->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+        QCOMPARE(w.whyPane()->text(), u"Denied by the class's own setting."_s);
+        w.setFilterText(u"assignment"_s);
+        QCOMPARE(w.whyPane()->text(), u"Denied by default: nothing allows it."_s);
     }
 
     void emptyCatalogueGivesAnEmptyList()
