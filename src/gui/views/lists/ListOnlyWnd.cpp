@@ -90,6 +90,12 @@ CListOnlyWnd::~CListOnlyWnd()
 {
     if (app_.settings)
         list_->saveLayout(*app_.settings, layoutKey_);
+    // The children go after this destructor: what the model and the list signal on the way must
+    // not reach the half-destroyed window.
+    model_->setExplainer({});
+    disconnect(model_, nullptr, this, nullptr);
+    disconnect(list_->selectionModel(), nullptr, this, nullptr);
+    disconnect(filter_, nullptr, this, nullptr);
 }
 
 bool CListOnlyWnd::readOnly() const
