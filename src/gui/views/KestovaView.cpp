@@ -133,6 +133,16 @@ CKestovaView::CKestovaView(CKestovaDoc& doc, CAppState& app, PlaceWindowFactory 
     connect(bar_, &CListWnd::activated, this, [this] { requestFocus(paneid::kCategoryBar, 2); });
     connect(bar_, &CListWnd::rebuildRequested, this, [this] { rebuildCategories(); });
     connect(edit_->tabs(), &CKestovaTabCtrl::tabChosen, this, [this](int) { selectionChanged(paneid::kTabs); });
+    // Undo and redo change the model under the open window: values repaint; studios, classes and
+    // users rebuild the tree and the window.
+    connect(&doc_, &CKestovaDoc::accessChanged, this, [this] {
+        if (window_)
+            window_->update();
+    });
+    connect(&doc_, &CKestovaDoc::structureChanged, this, [this] {
+        refillTree();
+        selectionChanged(paneid::kEditPane);
+    });
     connect(previous_, &CKestovaButton::clickedWith, this,
             [this](Qt::KeyboardModifiers m) { runCommand(paneid::kPrevious, m); });
     connect(next_, &CKestovaButton::clickedWith, this,

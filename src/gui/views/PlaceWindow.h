@@ -70,8 +70,9 @@ private:
     int helpContext_ = 0;
 };
 
-// Builds the window for a place, or returns nullptr when that place has no window (the view then
-// keeps the current one). The view calls the factory the application gives it.
+// Builds the window for a place, or returns nullptr when that place has no window: the view then
+// leaves the edit pane empty (never the previous place's window under the new title). The view
+// calls the factory the application gives it.
 using PlaceWindowFactory =
     std::function<CPlaceWindow*(const Place& place, CKestovaDoc& doc, CAppState& app, QWidget* parent)>;
 
