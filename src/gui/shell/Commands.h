@@ -29,6 +29,8 @@ inline constexpr int kAbout = 57664;
 inline constexpr int kHelp = 57670;         // F1: help for the current context
 inline constexpr int kContextHelp = 57669;  // Shift+F1: what's-this mode
 inline constexpr int kHelpIndex = 57671;    // the help contents, as Help Topics
+inline constexpr int kUndo = 57643;         // Edit > Undo, made by the document's undo stack
+inline constexpr int kRedo = 57644;         // Edit > Redo
 inline constexpr int kSeparator = 0;        // in the toolbar layout
 }  // namespace cmd
 

@@ -78,6 +78,36 @@ void CMainFrame::createActions()
     actions_[cmd::kAbout]->setMenuRole(QAction::AboutRole);
     actions_[cmd::kPreferences]->setMenuRole(QAction::PreferencesRole);
 
+    // Undo and redo come from the document's stack; their texts say what they take back or do
+    // again ("&Undo Allow 12 keypanels").
+    const struct {
+        int id;
+        QAction* action;
+        QKeySequence keys;
+        const char* icon;
+        const char* prompt;
+    } history[] = {
+        {cmd::kUndo, doc_.undoStack().createUndoAction(this, tr("&Undo")), QKeySequence(Qt::CTRL | Qt::Key_Z),
+         "undo", QT_TR_NOOP("Undo the last change")},
+        {cmd::kRedo, doc_.undoStack().createRedoAction(this, tr("&Redo")), QKeySequence(Qt::CTRL | Qt::Key_Y),
+         "redo", QT_TR_NOOP("Do the undone change again")},
+    };
+    for (const auto& h : history) {
+        h.action->setData(h.id);
+        h.action->setShortcut(h.keys);
+        h.action->setShortcutContext(Qt::WindowShortcut);
+        h.action->setIcon(AppIcon(QString::fromLatin1(h.icon)));
+        h.action->setStatusTip(tr(h.prompt));
+        h.action->setToolTip(h.action->text().remove(u'&'));
+        connect(h.action, &QAction::changed, this, [a = h.action] {
+            const QString tip = a->text().remove(u'&');
+            if (a->toolTip() != tip)
+                a->setToolTip(tip);
+        });
+        addAction(h.action);
+        actions_.insert(h.id, h.action);
+    }
+
     // What the frame handles itself.
     handlers_.insert(cmd::kExit, [this] { close(); });
     handlers_.insert(cmd::kViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
@@ -108,6 +138,12 @@ void CMainFrame::createMenus()
         }
         connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandUI(); });
         menus_.append(menu);
+        if (id == MenuId::File) {
+            QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+            edit->addAction(actions_.value(cmd::kUndo));
+            edit->addAction(actions_.value(cmd::kRedo));
+            menus_.append(edit);
+        }
     }
 }
 
@@ -128,6 +164,10 @@ void CMainFrame::createToolBar()
             toolBar_->addSeparator();
         else
             toolBar_->addAction(actions_.value(id));
+        if (id == cmd::kSave) {
+            toolBar_->addAction(actions_.value(cmd::kUndo));
+            toolBar_->addAction(actions_.value(cmd::kRedo));
+        }
     }
     addToolBar(Qt::TopToolBarArea, toolBar_);
     connect(toolBar_, &QToolBar::visibilityChanged, this, [this] { updateCommandUI(); });
@@ -181,8 +221,11 @@ void CMainFrame::runCommand(int id)
 void CMainFrame::updateCommandUI()
 {
     const bool readOnly = doc_.isReadOnly();
-    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+        if (it.key() == cmd::kUndo || it.key() == cmd::kRedo)
+            continue;  // the undo stack enables these itself
         it.value()->setEnabled(IsCommandEnabled(it.key(), app_, readOnly));
+    }
     actions_[cmd::kViewToolbar]->setChecked(!toolBar_->isHidden());
     actions_[cmd::kViewStatusBar]->setChecked(!statusBar()->isHidden());
     readOnly_->setText(readOnly ? strings::Text(59144) : QString());

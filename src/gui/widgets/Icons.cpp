@@ -15,7 +15,7 @@ namespace vexilor {
 namespace {
 
 constexpr std::array kNames = {
-    u"change-intercom", u"refresh-alphas", u"save", u"help-topics", u"context-help",
+    u"change-intercom", u"refresh-alphas", u"save", u"undo", u"redo", u"help-topics", u"context-help",
     u"release-notes", u"about", u"export", u"preferences", u"shortcut",
     u"intercom", u"studio", u"class", u"user",
     u"category", u"previous", u"next",

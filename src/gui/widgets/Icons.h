@@ -7,7 +7,8 @@
 namespace vexilor {
 
 // The program's own icons, drawn as SVG in one palette: :/icons/<name>.svg.
-// Toolbar: change-intercom, refresh-alphas, save, help-topics, context-help, release-notes, about,
+// Toolbar: change-intercom, refresh-alphas, save, undo, redo, help-topics, context-help,
+// release-notes, about,
 // export, preferences, shortcut. Tree: intercom, studio, class, user. Category buttons: category,
 // previous, next. Studio lists: include, exclude. Intercom list: default-intercom.
 // Application: vexilor. An unknown name gives a null icon.

@@ -1,6 +1,7 @@
 #include "app/AppState.h"
 #include "app/SettingsStore.h"
 #include "app/Strings.h"
+#include "document/DocumentEdits.h"
 #include "document/KestovaDoc.h"
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void barsKeepTheirVisibilityAcrossRuns();
     void titleNamesTheIntercom();
     void closingSavesThePlacement();
+    void undoAndRedoSayWhatTheyDo();
 
 private:
     QTemporaryDir dir_;
@@ -71,9 +73,9 @@ void MainFrameTest::toolbarInOrderWithIcons()
 {
     FrameFixture f(ini_);
     const QList<QAction*> actions = f.frame->toolBar()->actions();
-    const QList<int> expected{cmd::kChangeIntercom, cmd::kRefreshAlphas, cmd::kSeparator, cmd::kSave,
-                              cmd::kSeparator,      cmd::kHelpTopics,    cmd::kContextHelp, cmd::kReleaseNotes,
-                              cmd::kAbout};
+    const QList<int> expected{cmd::kChangeIntercom, cmd::kRefreshAlphas, cmd::kSeparator,    cmd::kSave,
+                              cmd::kUndo,           cmd::kRedo,          cmd::kSeparator,    cmd::kHelpTopics,
+                              cmd::kContextHelp,    cmd::kReleaseNotes,  cmd::kAbout};
     QList<int> ids;
     for (QAction* a : actions) {
         ids.append(a->isSeparator() ? cmd::kSeparator : a->data().toInt());
@@ -108,16 +110,18 @@ void MainFrameTest::menusTextsKeysAndPrompts_data()
     row(32800, 0, u"&Export Restrictions...", "Ctrl+A", u"Copy restrictions to another intercom",
         u"Export Restrictions");
     row(57665, 0, u"E&xit", "Alt+F4", u"Quit the application; prompts to save documents", u"Exit");
-    row(59392, 1, u"&Toolbar", "", u"Show or hide the toolbar", u"Toggle ToolBar");
-    row(59393, 1, u"&Status Bar", "", u"Show or hide the status bar", u"Toggle Status Bar");
-    row(32809, 2, u"&Preferences...", "Alt+Return", u"View and/or modify the application preferences.",
+    row(59392, 2, u"&Toolbar", "", u"Show or hide the toolbar", u"Toggle ToolBar");
+    row(59393, 2, u"&Status Bar", "", u"Show or hide the status bar", u"Toggle Status Bar");
+    row(32809, 3, u"&Preferences...", "Alt+Return", u"View and/or modify the application preferences.",
         u"Preferences");
-    row(32808, 2, u"Create &Shortcut", "", u"Create a desktop shortcut for the current intercom", u"Shortcut");
-    row(57667, 3, u"&Help Topics", "", u"List Help topics", u"Help");
-    row(57668, 3, u"&Using Help", "", u"Display instructions about how to use help", u"Help");
-    row(32772, 3, u"&Release Notes...", "", u"View the release notes for this version.", u"What's New?");
-    row(57664, 3, u"&About Vexilor...", "", u"Display program information, version number and copyright",
+    row(32808, 3, u"Create &Shortcut", "", u"Create a desktop shortcut for the current intercom", u"Shortcut");
+    row(57667, 4, u"&Help Topics", "", u"List Help topics", u"Help");
+    row(57668, 4, u"&Using Help", "", u"Display instructions about how to use help", u"Help");
+    row(32772, 4, u"&Release Notes...", "", u"View the release notes for this version.", u"What's New?");
+    row(57664, 4, u"&About Vexilor...", "", u"Display program information, version number and copyright",
         u"About");
+    row(57643, 1, u"&Undo", "Ctrl+Z", u"Undo the last change", u"Undo");
+    row(57644, 1, u"&Redo", "Ctrl+Y", u"Do the undone change again", u"Redo");
     row(57670, -1, u"", "F1", u"Display help for current task or command", u"Help");
     row(57669, -1, u"", "Shift+F1", u"Display help for clicked on buttons, menus and windows", u"What's This?");
 }
@@ -135,7 +139,7 @@ void MainFrameTest::menusTextsKeysAndPrompts()
     QTEST(action->toolTip(), "tip");
     if (menu >= 0)
         QVERIFY(f.frame->menu(menu)->actions().contains(action));
-    for (int m = 0; m < 4; ++m) {
+    for (int m = 0; m < 5; ++m) {
         if (m != menu)
             QVERIFY(!f.frame->menu(m)->actions().contains(action));
     }
@@ -290,3 +294,32 @@ void MainFrameTest::closingSavesThePlacement()
 
 QTEST_MAIN(MainFrameTest)
 #include "MainFrameTest.moc"
+
+void MainFrameTest::undoAndRedoSayWhatTheyDo()
+{
+    FrameFixture f(ini_);
+    f.doc->model().newFile(u"Default");
+    f.doc->model().setDocumentValid(true);
+    QVERIFY(f.doc->selection().select(u"Default", EntityKind::User));
+    QAction* undo = f.frame->action(cmd::kUndo);
+    QAction* redo = f.frame->action(cmd::kRedo);
+    QVERIFY(!undo->isEnabled());
+
+    std::vector<AccessRef> rows;
+    for (std::uint32_t n = 1; n <= 12; ++n)
+        rows.push_back(AccessRef::resource(0, n));
+    QVERIFY(SetAccess(*f.doc, rows, AccessChange::Allow));
+    QVERIFY(undo->isEnabled());
+    QCOMPARE(undo->text(), u"&Undo Allow 12 keypanels"_s);
+    QCOMPARE(undo->toolTip(), u"Undo Allow 12 keypanels"_s);
+    QVERIFY(f.doc->isModified());
+
+    undo->trigger();
+    QVERIFY(!f.doc->isModified());
+    QCOMPARE(f.doc->selection().isRestricted(0, 5), 1);
+    QVERIFY(redo->isEnabled());
+    QCOMPARE(redo->text(), u"&Redo Allow 12 keypanels"_s);
+    redo->trigger();
+    QCOMPARE(f.doc->selection().isRestricted(0, 5), 0);
+    QVERIFY(f.doc->isModified());
+}
