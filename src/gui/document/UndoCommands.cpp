@@ -25,12 +25,13 @@ void reselect(CKestovaDoc& doc, const std::u16string& name, EntityKind kind)
         s.clear();
 }
 
-class CRecordCommand : public QUndoCommand {
+// A step that keeps the state before and after the change; the first redo is the change itself,
+// already made when the step is pushed.
+template <class State>
+class CSnapshotCommand : public QUndoCommand {
 public:
-    CRecordCommand(CKestovaDoc& doc, const QString& text, EntityKind kind, std::u16string name,
-                   CRestrictionRecord before, CRestrictionRecord after)
-        : QUndoCommand(text), doc_(doc), kind_(kind), name_(std::move(name)), before_(std::move(before)),
-          after_(std::move(after))
+    CSnapshotCommand(const QString& text, State before, State after)
+        : QUndoCommand(text), before_(std::move(before)), after_(std::move(after))
     {
     }
     void undo() override { apply(before_); }
@@ -41,8 +42,26 @@ public:
         pushed_ = true;
     }
 
+protected:
+    virtual void apply(const State& state) = 0;
+
 private:
-    void apply(const CRestrictionRecord& record)
+    State before_;
+    State after_;
+    bool pushed_ = false;
+};
+
+// One entity's own record.
+class CRecordCommand final : public CSnapshotCommand<CRestrictionRecord> {
+public:
+    CRecordCommand(CKestovaDoc& doc, const QString& text, EntityKind kind, std::u16string name,
+                   CRestrictionRecord before, CRestrictionRecord after)
+        : CSnapshotCommand(text, std::move(before), std::move(after)), doc_(doc), kind_(kind), name_(std::move(name))
+    {
+    }
+
+private:
+    void apply(const CRestrictionRecord& record) override
     {
         CEntitySelection& s = doc_.selection();
         const std::u16string selectedName = s.selectedName();
@@ -56,27 +75,18 @@ private:
     CKestovaDoc& doc_;
     EntityKind kind_;
     std::u16string name_;
-    CRestrictionRecord before_;
-    CRestrictionRecord after_;
-    bool pushed_ = false;
 };
 
-class CModelCommand : public QUndoCommand {
+// The whole model: studios, classes, users and their links.
+class CModelCommand final : public CSnapshotCommand<CRestrictionsModel> {
 public:
     CModelCommand(CKestovaDoc& doc, const QString& text, CRestrictionsModel before, CRestrictionsModel after)
-        : QUndoCommand(text), doc_(doc), before_(std::move(before)), after_(std::move(after))
+        : CSnapshotCommand(text, std::move(before), std::move(after)), doc_(doc)
     {
-    }
-    void undo() override { apply(before_); }
-    void redo() override
-    {
-        if (pushed_)
-            apply(after_);
-        pushed_ = true;
     }
 
 private:
-    void apply(const CRestrictionsModel& model)
+    void apply(const CRestrictionsModel& model) override
     {
         CEntitySelection& s = doc_.selection();
         const std::u16string selectedName = s.selectedName();
@@ -90,9 +100,6 @@ private:
     }
 
     CKestovaDoc& doc_;
-    CRestrictionsModel before_;
-    CRestrictionsModel after_;
-    bool pushed_ = false;
 };
 
 QString verb(AccessChange change)

@@ -38,8 +38,8 @@ void IconsTest::everyIconDrawsAtBothSizes_data()
     QTest::addColumn<QString>("name");
     // The names the toolbar, the tree, the category bar and the lists ask for.
     const QStringList wanted = {
-        u"change-intercom"_s, u"refresh-alphas"_s, u"save"_s, u"help-topics"_s, u"context-help"_s,
-        u"release-notes"_s, u"about"_s, u"export"_s, u"preferences"_s, u"shortcut"_s,
+        u"change-intercom"_s, u"refresh-alphas"_s, u"save"_s, u"undo"_s, u"redo"_s,
+        u"help-topics"_s, u"context-help"_s, u"release-notes"_s, u"about"_s, u"export"_s, u"preferences"_s, u"shortcut"_s,
         u"intercom"_s, u"studio"_s, u"class"_s, u"user"_s, u"category"_s, u"previous"_s,
         u"next"_s, u"vexilor"_s, u"include"_s, u"exclude"_s, u"default-intercom"_s};
     QCOMPARE(AppIconNames(), wanted);
