@@ -1,5 +1,6 @@
-// The permission lists on 2,000 keypanels: narrowing the rows by one typed character (with and
-// without a sorted alpha column), clearing the filter again, and the "why" of one row.
+// The permission lists on 2,000 keypanels: building and painting the keypanel window, Allow All and
+// its undo with the repaint, scrolling a screen, narrowing the rows by one typed character (with
+// and without a sorted alpha column), clearing the filter again, and the "why" of one row.
 #include "app/AppState.h"
 #include "document/AccessWhy.h"
 #include "document/KestovaDoc.h"
@@ -12,6 +13,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+#include <QUndoStack>
 
 #include <memory>
 #include <stdexcept>
@@ -73,6 +77,63 @@ Lists& lists()
         g_lists = std::make_unique<Lists>();
     return *g_lists;
 }
+
+// What the user waits for when the window opens: built, laid out and the first screen painted.
+void BM_BuildAndPaintKeypanels(benchmark::State& state)
+{
+    Lists& l = lists();
+    QImage screen(800, 600, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        CResourceEditWnd window(*l.doc, l.app, 0);
+        window.resize(800, 600);
+        window.render(&screen);
+    }
+}
+BENCHMARK(BM_BuildAndPaintKeypanels)->Unit(benchmark::kMillisecond);
+
+// Allow All on every keypanel and the repaint; then its undo with the repaint.
+void BM_AllowAllAndRepaint(benchmark::State& state)
+{
+    Lists& l = lists();
+    QImage screen(800, 600, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        l.window->allowAll();
+        l.window->render(&screen);
+        state.PauseTiming();
+        l.doc->undoStack().undo();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AllowAllAndRepaint)->Unit(benchmark::kMillisecond);
+
+void BM_UndoAllowAllAndRepaint(benchmark::State& state)
+{
+    Lists& l = lists();
+    QImage screen(800, 600, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        state.PauseTiming();
+        l.window->allowAll();
+        state.ResumeTiming();
+        l.doc->undoStack().undo();
+        l.window->render(&screen);
+    }
+}
+BENCHMARK(BM_UndoAllowAllAndRepaint)->Unit(benchmark::kMillisecond);
+
+// Page Down: the next screen of rows painted.
+void BM_ScrollOneScreen(benchmark::State& state)
+{
+    Lists& l = lists();
+    QImage screen(800, 600, QImage::Format_ARGB32_Premultiplied);
+    l.window->render(&screen);
+    QScrollBar* bar = l.window->list()->verticalScrollBar();
+    for (auto _ : state) {
+        const int next = bar->value() + bar->pageStep();
+        bar->setValue(next > bar->maximum() ? 0 : next);
+        l.window->render(&screen);
+    }
+}
+BENCHMARK(BM_ScrollOneScreen)->Unit(benchmark::kMillisecond);
 
 // From no filter to one typed character; arg 1 sorts by the alpha column first.
 void BM_FilterOneCharacter(benchmark::State& state)
