@@ -13,6 +13,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSettings>
@@ -37,6 +42,7 @@ CMainFrame::CMainFrame(CAppState& app, CKestovaDoc& doc, QWidget* parent)
     : QMainWindow(parent), app_(app), doc_(doc)
 {
     setWindowTitle(QString::fromLatin1(build::kProductName));
+    setAcceptDrops(true);
     createActions();
     createMenus();
     createToolBar();
@@ -205,6 +211,39 @@ void CMainFrame::setView(CKestovaView* view)
 void CMainFrame::setHandler(int id, std::function<void()> handler)
 {
     handlers_.insert(id, std::move(handler));
+}
+
+QString CMainFrame::DroppedIntercom(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        const QFileInfo file(url.toLocalFile());
+        if (url.isLocalFile() && file.suffix().compare(QStringLiteral("res"), Qt::CaseInsensitive) == 0
+            && !file.completeBaseName().trimmed().isEmpty())
+            return file.completeBaseName().trimmed().toUpper();
+    }
+    return {};
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedIntercom(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+// A dropped restrictions file opens its intercom by the one road every intercom takes: "Change
+// Intercom" with that name as the start name (opened at once when its configuration file exists,
+// else offered in the list).
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QString name = DroppedIntercom(event->mimeData());
+    if (name.isEmpty())
+        return;
+    event->acceptProposedAction();
+    app_.startIntercomName = name;
+    app_.startIntercomGiven = true;
+    runCommand(cmd::kChangeIntercom);
 }
 
 void CMainFrame::runCommand(int id)

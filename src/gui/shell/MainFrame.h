@@ -11,6 +11,8 @@ class QLabel;
 class QMenu;
 class QToolBar;
 
+class QMimeData;
+
 namespace vexilor {
 
 struct CAppState;
@@ -49,12 +51,18 @@ public:
     // Saves the placement and the bar state (done when the window closes).
     void saveLayout();
 
+    // The intercom a dropped restrictions file belongs to ("NAME.res" gives NAME), or empty when
+    // the drop holds no local ".res" file.
+    static QString DroppedIntercom(const QMimeData* data);
+
 Q_SIGNALS:
     // The window is closing (the document agreed); placement and bars are saved.
     void closing();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createActions();

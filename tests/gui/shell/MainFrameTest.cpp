@@ -15,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include <memory>
 
@@ -57,6 +61,7 @@ private Q_SLOTS:
     void titleNamesTheIntercom();
     void closingSavesThePlacement();
     void undoAndRedoSayWhatTheyDo();
+    void droppedRestrictionsFileOpensItsIntercom();
 
 private:
     QTemporaryDir dir_;
@@ -322,4 +327,32 @@ void MainFrameTest::undoAndRedoSayWhatTheyDo()
     redo->trigger();
     QCOMPARE(f.doc->selection().isRestricted(0, 5), 0);
     QVERIFY(f.doc->isModified());
+}
+
+void MainFrameTest::droppedRestrictionsFileOpensItsIntercom()
+{
+    FrameFixture f(ini_);
+    int changes = 0;
+    f.frame->setHandler(cmd::kChangeIntercom, [&] { ++changes; });
+    QVERIFY(f.frame->acceptDrops());
+
+    QMimeData text;
+    text.setUrls({QUrl::fromLocalFile(u"/tmp/notes.txt"_s)});
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    refused.setAccepted(false);
+    QCoreApplication::sendEvent(f.frame.get(), &refused);
+    QVERIFY(!refused.isAccepted());
+
+    QMimeData res;
+    res.setUrls({QUrl::fromLocalFile(u"/tmp/notes.txt"_s), QUrl::fromLocalFile(u"/data/res/demo.res"_s)});
+    QCOMPARE(CMainFrame::DroppedIntercom(&res), u"DEMO"_s);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &res, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(f.frame.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &res, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f.frame.get(), &drop);
+    QCOMPARE(changes, 1);
+    QCOMPARE(f.app.startIntercomName, u"DEMO"_s);
+    QVERIFY(f.app.startIntercomGiven);
 }
