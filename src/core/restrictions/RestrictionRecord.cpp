@@ -1,5 +1,6 @@
 #include "restrictions/RestrictionRecord.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vexilor {
@@ -68,6 +69,38 @@ void CRestrictionRecord::setExplicitFeature(std::u16string_view key, bool value)
 {
     FeatureEntry& e = featureEntry(key);
     e.flags = static_cast<std::uint8_t>(kHasValue | (value ? kValue : 0) | kHasExplicit | kExplicit);
+}
+
+void CRestrictionRecord::setExplicitFeatures(
+    std::span<const std::pair<std::u16string_view, bool>> entries)
+{
+    if (entries.empty())
+        return;
+    for (const auto& [key, value] : entries) {
+        features_.push_back({storeKey(key),
+                             static_cast<std::uint8_t>(kHasValue | (value ? kValue : 0)
+                                                       | kHasExplicit | kExplicit)});
+    }
+    // Key text is stored in the order entries come, so among equal keys the offset tells which
+    // came last; that one stays.
+    const auto before = [this](const FeatureEntry& a, const FeatureEntry& b) {
+        const std::u16string_view ka = text(a.key);
+        const std::u16string_view kb = text(b.key);
+        const std::size_t n = std::min(ka.size(), kb.size());
+        for (std::size_t i = 0; i < n; ++i)
+            if (ka[i] != kb[i])
+                return ka[i] < kb[i];
+        return ka.size() != kb.size() ? ka.size() < kb.size() : a.key.offset < b.key.offset;
+    };
+    if (!std::is_sorted(features_.begin(), features_.end(), before))
+        std::sort(features_.begin(), features_.end(), before);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < features_.size(); ++i) {
+        if (i + 1 < features_.size() && text(features_[i].key) == text(features_[i + 1].key))
+            continue;
+        features_[kept++] = features_[i];
+    }
+    features_.resize(kept);
 }
 
 std::optional<bool> CRestrictionRecord::findFeature(std::u16string_view key) const
@@ -271,6 +304,15 @@ CAccessSet& CRestrictionRecord::editResourceExplicit(std::u16string_view key)
     ResourceEntry& e = resourceEntry(key);
     e.hasMarks = true;
     return e.marks;
+}
+
+CRestrictionRecord::ResourceSets CRestrictionRecord::editResourceSets(std::u16string_view key,
+                                                                      bool addValues)
+{
+    ResourceEntry& e = resourceEntry(key);
+    e.hasMarks = true;
+    e.hasValues = e.hasValues || addValues;
+    return {e.hasValues ? &e.values : nullptr, e.marks};
 }
 
 void CRestrictionRecord::markAllExplicit(std::u16string_view key)

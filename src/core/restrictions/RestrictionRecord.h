@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "restrictions/AccessSet.h"
@@ -30,6 +32,9 @@ public:
     void setFeatureExplicit(std::u16string_view key, bool isExplicit);
     // features[key] = value and featureExplicit[key] = true, as a feature line of a file does.
     void setExplicitFeature(std::u16string_view key, bool value);
+    // setExplicitFeature for each entry in turn (a later entry for a key wins), with one sort
+    // instead of an ordered insertion per key, as a whole section of a file is read.
+    void setExplicitFeatures(std::span<const std::pair<std::u16string_view, bool>> entries);
     bool featureExplicit(std::u16string_view key) const;
     bool featureValue(std::u16string_view key) const;
     // The map entries themselves; nullopt when the key is missing from that map.
@@ -81,6 +86,14 @@ public:
     // f(std::u16string_view key, const CAccessSet& marks) for every entry of resourceExplicit.
     template <class F>
     void forEachResourceExplicit(F&& f) const;
+
+    // Both sets of a key for a statement that changes them together, with one lookup: the marks,
+    // added when missing, and the values, added when missing if addValues, else null when missing.
+    struct ResourceSets {
+        CAccessSet* values;
+        CAccessSet& marks;
+    };
+    ResourceSets editResourceSets(std::u16string_view key, bool addValues);
 
     // f(std::u16string_view key, const CAccessSet* values, const CAccessSet* marks) for every key
     // in either resource map, in key order; a pointer is null when its map lacks the key.

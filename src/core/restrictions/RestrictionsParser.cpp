@@ -157,7 +157,18 @@ private:
     std::u16string classOf_;
     std::vector<StudioRef> refs_;
     bool statementSeen_ = false;
+    // The feature lines of the section being read.
+    struct PendingFeature {
+        std::uint32_t offset;
+        std::uint32_t length;
+        bool value;
+    };
+    std::u16string featureText_;
+    std::vector<PendingFeature> features_;
+    std::vector<std::pair<std::u16string_view, bool>> featureViews_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;
+    std::string_view lastKeyBytes_;
+    std::u16string lastKey_;
 };
 
 void CParser::run(std::string_view bytes)
@@ -365,7 +376,10 @@ Outcome CParser::featureValue(CLineCursor& c, std::string_view key)
         return Outcome::NoMatch;
     if (!inClassOrUser())
         return fail(kFeatureOutside);
-    record_.setExplicitFeature(wide(key), value);
+    // Kept until the section ends, so that its features are sorted into the record at once.
+    const auto offset = static_cast<std::uint32_t>(featureText_.size());
+    featureText_.append(wide(key));
+    features_.push_back({offset, static_cast<std::uint32_t>(key.size()), value});
     statementSeen_ = true;
     return Outcome::Done;
 }
@@ -394,11 +408,16 @@ Outcome CParser::resource(CLineCursor& c, std::string_view keyBytes, int op)
 
     if (kind_ == EntityKind::None)
         return fail(kResourceOutside);
-    const std::u16string_view key = wide(keyBytes);
+    // Keys come in pairs of lines often enough that the last one is kept converted.
+    if (keyBytes != lastKeyBytes_) {
+        lastKeyBytes_ = keyBytes;
+        lastKey_.assign(wide(keyBytes));
+    }
     // The line's set is "*" (every resource) or its runs; it is applied to the key's marks and
     // values in place rather than built on its own.
     static const CAccessSet kStar = CAccessSet::uniform(true);
-    CAccessSet& marks = record_.editResourceExplicit(key);
+    const CRestrictionRecord::ResourceSets sets = record_.editResourceSets(lastKey_, op == 0 || op == 1);
+    CAccessSet& marks = sets.marks;
     if (op == 3) {
         star ? marks.subtract(kStar) : marks.subtractRuns(runs_);
     } else {
@@ -410,18 +429,16 @@ Outcome CParser::resource(CLineCursor& c, std::string_view keyBytes, int op)
     switch (op) {
     case 0:
         if (star)
-            record_.editResources(key) = kStar;
+            *sets.values = kStar;
         else
-            record_.editResources(key).assignRuns(runs_);
+            sets.values->assignRuns(runs_);
         break;
     case 1:
-        star ? record_.editResources(key).uniteWith(kStar)
-             : record_.editResources(key).uniteWithRuns(runs_);
+        star ? sets.values->uniteWith(kStar) : sets.values->uniteWithRuns(runs_);
         break;
     case 2:
-        if (record_.findResources(key))
-            star ? record_.editResources(key).subtract(kStar)
-                 : record_.editResources(key).subtractRuns(runs_);
+        if (sets.values)
+            star ? sets.values->subtract(kStar) : sets.values->subtractRuns(runs_);
         break;
     default:
         break;
@@ -434,6 +451,12 @@ void CParser::commitSection()
 {
     if (kind_ == EntityKind::None)
         return;
+    featureViews_.clear();
+    for (const PendingFeature& f : features_)
+        featureViews_.emplace_back(std::u16string_view(featureText_).substr(f.offset, f.length), f.value);
+    record_.setExplicitFeatures(featureViews_);
+    features_.clear();
+    featureText_.clear();
     record_.compact();
     // The next record likely has as many entries: room for them is made at once.
     const std::size_t features = record_.featureCount();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "restrictions/RestrictionsSyntax.h"
@@ -13,25 +14,25 @@ namespace vexilor::ressyntax {
 // over blanks, so statements save and restore it themselves.
 class CLineCursor {
 public:
-    explicit CLineCursor(std::string_view line) : s_(line) {}
-
-    std::size_t pos() const { return p_; }
-    void setPos(std::size_t p) { p_ = p; }
-    std::string_view rest() const { return s_.substr(p_); }
-
-    void skipBlanks()
+    explicit CLineCursor(std::string_view line)
+        : begin_(line.data()), p_(line.data()), end_(line.data() + line.size())
     {
-        while (p_ < s_.size() && isBlankByte(s_[p_]))
-            ++p_;
     }
-    bool atEnd() const { return p_ >= s_.size(); }
+
+    std::size_t pos() const { return static_cast<std::size_t>(p_ - begin_); }
+    void setPos(std::size_t p) { p_ = begin_ + p; }
+    std::string_view rest() const { return {p_, static_cast<std::size_t>(end_ - p_)}; }
+
+    void skipBlanks() { p_ = blanksFrom(p_); }
+    bool atEnd() const { return p_ >= end_; }
 
     // One given character.
     bool literal(char c)
     {
-        skipBlanks();
-        if (p_ < s_.size() && s_[p_] == c) {
-            ++p_;
+        const char* q = blanksFrom(p_);
+        p_ = q;
+        if (q < end_ && *q == c) {
+            p_ = q + 1;
             return true;
         }
         return false;
@@ -40,33 +41,34 @@ public:
     // An upper-case ASCII keyword, matched without regard to case; nothing is required after it.
     bool keyword(std::string_view upper)
     {
-        skipBlanks();
-        if (s_.size() - p_ < upper.size())
+        const char* q = blanksFrom(p_);
+        p_ = q;
+        if (static_cast<std::size_t>(end_ - q) < upper.size())
             return false;
         for (std::size_t i = 0; i < upper.size(); ++i) {
-            char c = s_[p_ + i];
+            char c = q[i];
             if (c >= 'a' && c <= 'z')
                 c = static_cast<char>(c - 32);
             if (c != upper[i])
                 return false;
         }
-        p_ += upper.size();
+        p_ = q + upper.size();
         return true;
     }
 
     // A letter, then letters, digits, '_' or '.', ended by a blank, the line's end or a delimiter.
     bool identifier(std::string_view& out)
     {
-        skipBlanks();
-        const std::size_t start = p_;
-        if (p_ >= s_.size() || !isLetterByte(s_[p_]))
+        const char* start = blanksFrom(p_);
+        p_ = start;
+        if (start >= end_ || !isLetterByte(*start))
             return false;
-        std::size_t q = p_ + 1;
-        while (q < s_.size() && isIdentifierPartByte(s_[q]))
+        const char* q = start + 1;
+        while (q < end_ && isIdentifierPartByte(*q))
             ++q;
         if (!endsToken(q))
             return false;
-        out = s_.substr(start, q - start);
+        out = {start, static_cast<std::size_t>(q - start)};
         p_ = q;
         return true;
     }
@@ -74,20 +76,22 @@ public:
     // '"', one or more characters other than '"', '"'. No escapes.
     bool quotedName(std::string_view& out)
     {
-        skipBlanks();
-        if (p_ >= s_.size() || s_[p_] != '"')
+        const char* q = blanksFrom(p_);
+        p_ = q;
+        if (q >= end_ || *q != '"')
             return false;
-        const std::size_t close = s_.find('"', p_ + 1);
-        if (close == std::string_view::npos || close == p_ + 1)
+        const void* close = std::memchr(q + 1, '"', static_cast<std::size_t>(end_ - q - 1));
+        if (close == nullptr || close == q + 1)
             return false;
-        out = s_.substr(p_ + 1, close - p_ - 1);
-        p_ = close + 1;
+        const char* c = static_cast<const char*>(close);
+        out = {q + 1, static_cast<std::size_t>(c - q - 1)};
+        p_ = c + 1;
         return true;
     }
 
     bool name(std::string_view& out)
     {
-        const std::size_t start = p_;
+        const char* start = p_;
         if (identifier(out))
             return true;
         p_ = start;
@@ -97,16 +101,17 @@ public:
     // "=" 0, "+=" 1, "-=" 2, "@=" 3 (two characters adjacent); -1 when there is none.
     int op()
     {
-        skipBlanks();
-        if (p_ >= s_.size())
+        const char* q = blanksFrom(p_);
+        p_ = q;
+        if (q >= end_)
             return -1;
-        const char c = s_[p_];
+        const char c = *q;
         if (c == '=') {
-            ++p_;
+            p_ = q + 1;
             return 0;
         }
-        if ((c == '+' || c == '-' || c == '@') && p_ + 1 < s_.size() && s_[p_ + 1] == '=') {
-            p_ += 2;
+        if ((c == '+' || c == '-' || c == '@') && q + 1 < end_ && q[1] == '=') {
+            p_ = q + 2;
             return c == '+' ? 1 : c == '-' ? 2 : 3;
         }
         return -1;
@@ -114,52 +119,74 @@ public:
 
     // Decimal digits ended by a blank, the line's end or a delimiter. Values too large for 32 bits
     // come out as 0xFFFFFFFF.
-    bool number(std::uint32_t& out) { return digits<10>(out); }
-    // Hexadecimal digits, ended and saturated the same way.
-    bool hex(std::uint32_t& out) { return digits<16>(out); }
-
-private:
-    bool endsToken(std::size_t q) const
+    bool number(std::uint32_t& out)
     {
-        return q >= s_.size() || endsTokenByte(s_[q]);
+        const char* start = blanksFrom(p_);
+        p_ = start;
+        const char* q = start;
+        std::uint64_t value = 0;
+        // Ten digits cannot overflow 64 bits; past them the value only saturates.
+        for (; q < end_ && q - start < 10; ++q) {
+            const unsigned d = static_cast<unsigned char>(*q) - static_cast<unsigned>('0');
+            if (d > 9)
+                break;
+            value = value * 10 + d;
+        }
+        for (; q < end_ && static_cast<unsigned>(static_cast<unsigned char>(*q) - '0') <= 9; ++q)
+            value = 0x100000000u;
+        return finishDigits(start, q, value, out);
     }
 
-    template <int base>
-    static int digitValue(char c)
+    // Hexadecimal digits, ended and saturated the same way.
+    bool hex(std::uint32_t& out)
+    {
+        const char* start = blanksFrom(p_);
+        p_ = start;
+        const char* q = start;
+        std::uint64_t value = 0;
+        for (; q < end_; ++q) {
+            const int d = hexValue(*q);
+            if (d < 0)
+                break;
+            value = value * 16 + static_cast<unsigned>(d);
+            if (value > 0xFFFFFFFFu)
+                value = 0x100000000u;  // stays saturated whatever follows
+        }
+        return finishDigits(start, q, value, out);
+    }
+
+private:
+    const char* blanksFrom(const char* q) const
+    {
+        while (q < end_ && isBlankByte(*q))
+            ++q;
+        return q;
+    }
+    bool endsToken(const char* q) const { return q >= end_ || endsTokenByte(*q); }
+
+    static int hexValue(char c)
     {
         if (c >= '0' && c <= '9')
             return c - '0';
-        if (base == 16 && c >= 'a' && c <= 'f')
+        if (c >= 'a' && c <= 'f')
             return c - 'a' + 10;
-        if (base == 16 && c >= 'A' && c <= 'F')
+        if (c >= 'A' && c <= 'F')
             return c - 'A' + 10;
         return -1;
     }
 
-    template <int base>
-    bool digits(std::uint32_t& out)
+    bool finishDigits(const char* start, const char* q, std::uint64_t value, std::uint32_t& out)
     {
-        skipBlanks();
-        std::size_t q = p_;
-        std::uint64_t value = 0;
-        while (q < s_.size()) {
-            const int d = digitValue<base>(s_[q]);
-            if (d < 0)
-                break;
-            value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
-            if (value > 0xFFFFFFFFu)
-                value = 0x100000000u;  // stays saturated whatever follows
-            ++q;
-        }
-        if (q == p_ || !endsToken(q))
+        if (q == start || !endsToken(q))
             return false;
         out = value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
         p_ = q;
         return true;
     }
 
-    std::string_view s_;
-    std::size_t p_ = 0;
+    const char* begin_;
+    const char* p_;
+    const char* end_;
 };
 
 }  // namespace vexilor::ressyntax

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "restrictions/RestrictionRecord.h"
@@ -81,6 +82,36 @@ TEST(RestrictionRecord, KeysIterateInOrdinalOrder)
     EXPECT_EQ(features, ordered);
     EXPECT_EQ(values, ordered);
     EXPECT_EQ(marks, ordered);
+}
+
+// Features set as a batch end exactly as when set one at a time: key order, the later of two
+// entries for a key winning, and entries the record had before (explicit or not) replaced.
+TEST(RestrictionRecord, FeaturesSetAsABatchEqualFeaturesSetOneByOne)
+{
+    using Batch = std::vector<std::pair<std::u16string_view, bool>>;
+    const Batch batches[] = {
+        {},
+        {{u"b", true}, {u"a", false}, {u"\u20ac", true}, {u"\u00e9", false}, {u"A.b", true}},
+        {{u"x", true}, {u"y", true}, {u"x", false}, {u"x", true}, {u"y", false}},
+        {{u"keep", false}, {u"A", true}, {u"keep", true}},
+    };
+    for (const Batch& batch : batches) {
+        CRestrictionRecord oneByOne;
+        oneByOne.setFeature(u"keep", false);
+        oneByOne.setFeatureExplicit(u"m", true);
+        CRestrictionRecord batched = oneByOne;
+        for (const auto& [key, value] : batch)
+            oneByOne.setExplicitFeature(key, value);
+        batched.setExplicitFeatures(batch);
+
+        std::vector<std::tuple<std::u16string, std::optional<bool>, std::optional<bool>>> a, b;
+        oneByOne.forEachFeatureEntry([&](std::u16string_view k, auto v, auto e) { a.emplace_back(k, v, e); });
+        batched.forEachFeatureEntry([&](std::u16string_view k, auto v, auto e) { b.emplace_back(k, v, e); });
+        EXPECT_EQ(a, b) << batch.size();
+        // Lookups answer from the batched record as well as iteration does.
+        for (const auto& [key, value] : batch)
+            EXPECT_EQ(batched.findFeature(key), oneByOne.findFeature(key));
+    }
 }
 
 TEST(RestrictionRecord, LookupsStayRightWhileKeysAreInsertedAroundTheLastOneLookedUp)
