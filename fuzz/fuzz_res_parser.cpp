@@ -1,5 +1,6 @@
-// Reads arbitrary bytes as a restrictions file. Whatever reads must write, read back without error
-// and give the same model; writing that model again must give the same bytes.
+// Reads arbitrary bytes as a restrictions file. Reading it in parts at once must give what reading
+// it in one piece gives. Whatever reads must write, read back without error and give the same
+// model; writing that model again must give the same bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -46,9 +47,16 @@ std::size_t longestText(const vexilor::CRestrictionsModel& model)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace vexilor;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
     CRestrictionsModel first;
-    const RestrictionsParseResult r1 =
-        parseRestrictions(first, std::string_view(reinterpret_cast<const char*>(data), size));
+    const RestrictionsParseResult r1 = parseRestrictions(first, input, {.parts = 1});
+    CRestrictionsModel parted;
+    const RestrictionsParseResult r3 = parseRestrictions(parted, input, {.parts = 3});
+    if (r3.ok != r1.ok || r3.errorText != r1.errorText || r3.crcSeen != r1.crcSeen
+        || r3.crcStated != r1.crcStated || r3.crcComputed != r1.crcComputed
+        || parted.loaded() != first.loaded() || canonicalDump(parted) != canonicalDump(first)) {
+        fault("reading in parts differs from reading in one piece", r1.errorText + r3.errorText);
+    }
     if (!r1.ok) {
         if (r1.line < 1 || r1.errorText.empty())
             fault("failure without a line or a message", r1.errorText);

@@ -47,6 +47,48 @@ void CRestrictionsCrc::update(const std::uint8_t* p, std::size_t n)
     reg_ = r;
 }
 
+namespace {
+
+// A linear map of the 16-bit register, as the images of its 16 unit vectors.
+using Matrix = std::array<std::uint16_t, 16>;
+
+std::uint16_t apply(const Matrix& m, std::uint16_t v)
+{
+    std::uint16_t r = 0;
+    for (int i = 0; v != 0; ++i, v = static_cast<std::uint16_t>(v >> 1))
+        if (v & 1)
+            r = static_cast<std::uint16_t>(r ^ m[static_cast<std::size_t>(i)]);
+    return r;
+}
+
+// a after b.
+Matrix compose(const Matrix& a, const Matrix& b)
+{
+    Matrix c{};
+    for (std::size_t i = 0; i < c.size(); ++i)
+        c[i] = apply(a, b[i]);
+    return c;
+}
+
+}  // namespace
+
+void CRestrictionsCrc::append(const CRestrictionsCrc& tail, std::uint64_t count)
+{
+    // One zero byte: r -> (r >> 8) ^ table[r & 0xFF]; raised to count by squaring.
+    Matrix step{};
+    for (std::size_t i = 0; i < step.size(); ++i) {
+        const auto unit = static_cast<std::uint16_t>(1u << i);
+        step[i] = static_cast<std::uint16_t>((unit >> 8) ^ kTables[0][unit & 0xFF]);
+    }
+    std::uint16_t r = reg_;
+    for (; count != 0; count >>= 1) {
+        if (count & 1)
+            r = apply(step, r);
+        step = compose(step, step);
+    }
+    reg_ = static_cast<std::uint16_t>(r ^ tail.reg_);
+}
+
 void CRestrictionsCrc::update(std::u16string_view text)
 {
     std::uint8_t chunk[256];

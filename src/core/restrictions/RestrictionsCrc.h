@@ -18,6 +18,19 @@ public:
     void update(std::u16string_view text);
     std::uint16_t value() const { return static_cast<std::uint16_t>((reg_ << 8) | (reg_ >> 8)); }
 
+    // A CRC whose register starts at zero: the CRC of a stretch of bytes that is joined to the
+    // CRC of the bytes before it later.
+    static CRestrictionsCrc fromZero()
+    {
+        CRestrictionsCrc crc;
+        crc.reg_ = 0;
+        return crc;
+    }
+    // Becomes the CRC of the bytes so far followed by the count bytes of tail, a CRC started
+    // fromZero(). The register change of a byte is linear, so this is the change of count zero
+    // bytes applied to this register, added to tail's.
+    void append(const CRestrictionsCrc& tail, std::uint64_t count);
+
 private:
     static constexpr std::uint16_t kStart = 0xE553;
 

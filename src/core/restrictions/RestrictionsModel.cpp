@@ -37,6 +37,26 @@ void moveEntry(NameMap<T>& map, std::u16string_view old, std::u16string_view new
 
 }  // namespace
 
+bool CRestrictionsModel::takeEntitiesOf(CRestrictionsModel&& other)
+{
+    const auto clash = [](const RecordMap& mine, const RecordMap& theirs) {
+        return std::any_of(theirs.begin(), theirs.end(),
+                           [&](const auto& entry) { return mine.contains(entry.first); });
+    };
+    if (clash(studios_, other.studios_) || clash(classes_, other.classes_)
+        || clash(users_, other.users_)) {
+        return false;
+    }
+    // Links are keyed by the class or user names just checked, so they cannot clash either.
+    studios_.merge(other.studios_);
+    classes_.merge(other.classes_);
+    users_.merge(other.users_);
+    classOfUser_.merge(other.classOfUser_);
+    classStudioRefs_.merge(other.classStudioRefs_);
+    userStudioRefs_.merge(other.userStudioRefs_);
+    return true;
+}
+
 void CRestrictionsModel::reset()
 {
     deviceName_.clear();

@@ -103,6 +103,11 @@ public:
     void setStudioRefs(EntityKind kind, std::u16string_view name, std::vector<StudioRef> refs);
     void appendStudioRef(EntityKind kind, std::u16string_view name, StudioRef ref);
 
+    // Moves the studios, classes and users of other, with their links, into this model, as the
+    // parts of one file read apart are joined. False, changing nothing, when one of their names
+    // is in use here already. Other's device name and flags are not taken.
+    bool takeEntitiesOf(CRestrictionsModel&& other);
+
     // Calls the enumerator once per name of that kind in map order; returns the count.
     std::size_t names(EntityKind kind, CRestrictionsEnumerator& enumerator) const;
 

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -75,6 +78,7 @@ public:
             for (const char b : bytes)
                 crc_.update(lowByte(b));
             crc_.update(static_cast<std::uint8_t>('\n'));
+            fed_ += bytes.size() + 1;
             return;
         }
         std::uint8_t* out = buffer_ + used_;
@@ -86,12 +90,15 @@ public:
         }
         out[bytes.size()] = '\n';
         used_ += bytes.size() + 1;
+        fed_ += bytes.size() + 1;
     }
     void flush()
     {
         crc_.update(buffer_, used_);
         used_ = 0;
     }
+    // Bytes taken so far, line feeds included.
+    std::uint64_t fed() const { return fed_; }
 
 private:
     static std::uint8_t lowByte(char b)
@@ -102,6 +109,7 @@ private:
 
     CRestrictionsCrc& crc_;
     std::size_t used_ = 0;
+    std::uint64_t fed_ = 0;
     std::uint8_t buffer_[kSize];
 };
 
@@ -110,12 +118,29 @@ enum class Outcome { NoMatch, Done, Error };
 
 class CParser {
 public:
-    CParser(CRestrictionsModel& model, RestrictionsParseResult& result)
-        : model_(model), result_(result), feed_(std::make_unique<CCrcFeed>(crc_))
+    // A later part of a file (see partStarts) starts its CRC from zero, and takes names it has
+    // not read as declared in an earlier part, keeping them for the join to check.
+    CParser(CRestrictionsModel& model, RestrictionsParseResult& result, bool laterPart = false)
+        : model_(model),
+          result_(result),
+          crc_(laterPart ? CRestrictionsCrc::fromZero() : CRestrictionsCrc()),
+          feed_(std::make_unique<CCrcFeed>(crc_)),
+          laterPart_(laterPart)
     {
     }
 
     void run(std::string_view bytes);
+
+    // For joining parts: the CRC of every line read and how many bytes it took; the same at the
+    // CRC line; the studios and classes referred to but not declared in this part.
+    const CRestrictionsCrc& crc() const { return crc_; }
+    std::uint64_t crcBytes() const { return feed_->fed(); }
+    const CRestrictionsCrc& crcAtCrcLine() const { return crcAtCrcLine_; }
+    std::uint64_t crcBytesAtCrcLine() const { return crcBytesAtCrcLine_; }
+    const std::vector<std::pair<EntityKind, std::u16string>>& namesFromEarlierParts() const
+    {
+        return namesFromEarlierParts_;
+    }
 
 private:
     using Statement = Outcome (CParser::*)(CLineCursor&);
@@ -150,6 +175,10 @@ private:
     CRestrictionsCrc crc_;
     std::unique_ptr<CCrcFeed> feed_;
     std::u16string scratch_;
+    const bool laterPart_;
+    CRestrictionsCrc crcAtCrcLine_;
+    std::uint64_t crcBytesAtCrcLine_ = 0;
+    std::vector<std::pair<EntityKind, std::u16string>> namesFromEarlierParts_;
 
     EntityKind kind_ = EntityKind::None;
     std::u16string name_;
@@ -207,6 +236,7 @@ void CParser::run(std::string_view bytes)
         feed_->addLine(line, (high & 0x80) == 0);
     }
     commitSection();
+    feed_->flush();
     model_.setLoaded(true);
     model_.setDocumentValid(true);
     result_.ok = true;
@@ -304,6 +334,8 @@ Outcome CParser::crc(CLineCursor& c)
     result_.crcSeen = true;
     result_.crcStated = value;
     result_.crcComputed = crc_.value();
+    crcAtCrcLine_ = crc_;
+    crcBytesAtCrcLine_ = feed_->fed();
     return Outcome::Done;
 }
 
@@ -315,8 +347,11 @@ Outcome CParser::studioRef(CLineCursor& c)
         return Outcome::NoMatch;
     if (!inClassOrUser())
         return fail(kStudioRefOutside);
-    if (!model_.exists(EntityKind::Studio, wide(name)))
-        return fail(kStudioNotDeclared);
+    if (!model_.exists(EntityKind::Studio, wide(name))) {
+        if (!laterPart_)
+            return fail(kStudioNotDeclared);
+        namesFromEarlierParts_.emplace_back(EntityKind::Studio, wide(name));
+    }
     if (op > 2)
         return fail(kStudioRefOp);
     refs_.push_back({std::u16string(wide(name)), static_cast<StudioOp>(op)});
@@ -331,8 +366,11 @@ Outcome CParser::classOfUser(CLineCursor& c)
         return Outcome::NoMatch;
     if (kind_ != EntityKind::User || statementSeen_)
         return fail(kClassLinePlace);
-    if (!model_.exists(EntityKind::Class, wide(name)))
-        return fail(kClassNotDeclared);
+    if (!model_.exists(EntityKind::Class, wide(name))) {
+        if (!laterPart_)
+            return fail(kClassNotDeclared);
+        namesFromEarlierParts_.emplace_back(EntityKind::Class, wide(name));
+    }
     if (op != 0)
         return fail(kClassLineOp);
     classOf_.assign(wide(name));
@@ -473,10 +511,138 @@ void CParser::commitSection()
     refs_.clear();
 }
 
+// Below this size a file is read in one piece: starting threads would cost more than they save.
+constexpr std::size_t kPartsFromBytes = 1 << 20;
+constexpr std::size_t kMinPartBytes = 1 << 18;
+
+unsigned partCount(std::string_view bytes, const RestrictionsReadOptions& options)
+{
+    if (options.parts != 0)
+        return options.parts;
+    if (bytes.size() < kPartsFromBytes)
+        return 1;
+    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(
+        std::min<std::size_t>({processors, 8, bytes.size() / kMinPartBytes}));
+}
+
+// A line that opens a studio, class or user section: nothing of the section before it is read
+// past it, so a part can start there with no state but the names read before.
+bool opensSection(std::string_view line)
+{
+    for (const std::string_view keyword : {"STUDIO", "CLASS", "USER"}) {
+        CLineCursor c(line);
+        std::string_view name;
+        if (c.literal('[') && c.keyword(keyword) && c.name(name) && c.literal(']'))
+            return true;
+    }
+    return false;
+}
+
+// Where the parts of a file start: 0, then for each further part the first line at or after its
+// share of the bytes that starts with '[' and opens a section. Fewer parts when there are not
+// enough such lines.
+std::vector<std::size_t> partStarts(std::string_view bytes, unsigned parts)
+{
+    std::vector<std::size_t> starts{0};
+    for (unsigned k = 1; k < parts; ++k) {
+        std::size_t pos = std::max(starts.back() + 1, bytes.size() / parts * k);
+        std::size_t found = std::string_view::npos;
+        while (pos < bytes.size()) {
+            const std::size_t lf = bytes.find("\n[", pos - 1);
+            if (lf == std::string_view::npos)
+                break;
+            const std::size_t start = lf + 1;
+            const std::size_t end = std::min(bytes.find('\n', start), start + ressyntax::kPieceBytes);
+            if (opensSection(bytes.substr(start, end - start))) {
+                found = start;
+                break;
+            }
+            pos = start + 1;
+        }
+        if (found == std::string_view::npos)
+            break;
+        starts.push_back(found);
+    }
+    return starts;
+}
+
+// Reads the parts of a file at once and joins them in order. nullopt when the file must be read
+// in one piece after all: a part failed (the error and what stays in the model depend on the
+// parts before it), a name was declared twice or not before its use across parts, a second
+// device line, or a CRC line before the last part.
+std::optional<RestrictionsParseResult> parseInParts(CRestrictionsModel& model,
+                                                    std::string_view bytes,
+                                                    const std::vector<std::size_t>& starts)
+{
+    const std::size_t count = starts.size();
+    std::vector<RestrictionsParseResult> results(count);
+    std::vector<CRestrictionsModel> models(count - 1);
+    std::vector<std::unique_ptr<CParser>> parsers(count);
+    std::vector<char> threw(count, 0);
+    const auto read = [&](std::size_t k) {
+        const std::size_t end = k + 1 < count ? starts[k + 1] : bytes.size();
+        try {
+            CRestrictionsModel& into = k == 0 ? model : models[k - 1];
+            parsers[k] = std::make_unique<CParser>(into, results[k], k > 0);
+            parsers[k]->run(bytes.substr(starts[k], end - starts[k]));
+        } catch (...) {
+            threw[k] = 1;  // read again in one piece, where it can reach the caller
+        }
+    };
+    model.reset();
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t k = 1; k < count; ++k) {
+            try {
+                threads.emplace_back(read, k);
+            } catch (const std::system_error&) {
+                read(k);  // no thread to be had: this one reads it
+            }
+        }
+        read(0);
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        if (threw[k] || !results[k].ok || (k + 1 < count && results[k].crcSeen))
+            return std::nullopt;
+    }
+
+    RestrictionsParseResult joined = results[0];
+    CRestrictionsCrc crc = parsers[0]->crc();
+    for (std::size_t k = 1; k < count; ++k) {
+        CRestrictionsModel& part = models[k - 1];
+        if (!part.deviceName().empty()) {
+            if (!model.deviceName().empty())
+                return std::nullopt;
+            model.setDeviceName(part.deviceName());
+        }
+        for (const auto& [kind, name] : parsers[k]->namesFromEarlierParts())
+            if (!model.exists(kind, name))
+                return std::nullopt;
+        if (!model.takeEntitiesOf(std::move(part)))
+            return std::nullopt;
+        if (results[k].crcSeen) {
+            CRestrictionsCrc atLine = crc;
+            atLine.append(parsers[k]->crcAtCrcLine(), parsers[k]->crcBytesAtCrcLine());
+            joined.crcSeen = true;
+            joined.crcStated = results[k].crcStated;
+            joined.crcComputed = atLine.value();
+        }
+        crc.append(parsers[k]->crc(), parsers[k]->crcBytes());
+    }
+    return joined;
+}
+
 }  // namespace
 
-RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string_view bytes)
+RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string_view bytes,
+                                          const RestrictionsReadOptions& options)
 {
+    const std::vector<std::size_t> starts = partStarts(bytes, partCount(bytes, options));
+    if (starts.size() > 1) {
+        if (std::optional<RestrictionsParseResult> result = parseInParts(model, bytes, starts))
+            return *std::move(result);
+    }
     model.reset();
     RestrictionsParseResult result;
     CParser parser(model, result);

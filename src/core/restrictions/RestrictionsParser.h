@@ -27,12 +27,22 @@ struct RestrictionsParseResult {
     bool crcMatches() const { return crcSeen && crcStated == crcComputed; }
 };
 
+// How a file is read.
+struct RestrictionsReadOptions {
+    // A large file is read in parts at once, one thread each, split where a studio, class or user
+    // section starts; the result is the same as reading it in one piece (a file with an error is
+    // read again in one piece to report it). 0 chooses by the file's size and the processors;
+    // 1 reads in one piece.
+    unsigned parts = 0;
+};
+
 // Reads the bytes of a restrictions file into model, which is reset first. Each class and user
 // keeps its own settings and links as written. The first error stops the read: the sections
 // completed above the failing line stay in the model, the section being read is dropped (with its
 // class and studio links) and the model is not marked loaded. On success the model is loaded and
 // valid for editing.
-RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string_view bytes);
+RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string_view bytes,
+                                          const RestrictionsReadOptions& options = {});
 
 // The same for a file on disk; an unreadable file gives "Could not open file." at line 0.
 RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,

@@ -43,6 +43,27 @@ TEST(RestrictionsCrc, RunsOfAnyLengthAndSplitEqualTheBitwiseCrc)
     }
 }
 
+// The CRC of a file read in parts is joined from the CRCs of the parts: for every cut of a run
+// (an empty head or tail included) the joined value is the CRC of the whole.
+TEST(RestrictionsCrc, AppendingThePartAfterACutGivesTheCrcOfTheWhole)
+{
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t x = 7;
+    for (int i = 0; i < 300; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes.push_back(static_cast<std::uint8_t>(x >> 16));
+    }
+    for (const std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{15}, std::size_t{16},
+                                  std::size_t{17}, std::size_t{255}, std::size_t{299}, std::size_t{300}}) {
+        CRestrictionsCrc head;
+        head.update(bytes.data(), cut);
+        CRestrictionsCrc tail = CRestrictionsCrc::fromZero();
+        tail.update(bytes.data() + cut, bytes.size() - cut);
+        head.append(tail, bytes.size() - cut);
+        EXPECT_EQ(head.value(), bitwise(bytes)) << cut;
+    }
+}
+
 TEST(RestrictionsCrc, TextTakesTheLowByteOfEachUnit)
 {
     CRestrictionsCrc text;
