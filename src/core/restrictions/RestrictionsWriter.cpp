@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <exception>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 #include "restrictions/RestrictionsSyntax.h"
 #include "text/Windows1252.h"
@@ -147,6 +151,7 @@ void CRestrictionsWriter::writeText(std::u16string_view text)
             seen |= text[i];
         }
         crc_.update(low, n);
+        crcBytes_ += n;
         char* p = bytes;
         if (seen < 0x80) {
             const std::uint8_t* q = low;
@@ -213,12 +218,14 @@ void CRestrictionsWriter::flush()
     if (body_.empty())
         return;
     crc_.update(reinterpret_cast<const std::uint8_t*>(body_.data()), body_.size());
+    crcBytes_ += body_.size();
     const char* q = body_.data();
     const char* const end = q + body_.size();
+    // Into a buffer kept between flushes, then appended: resizing the output would first clear
+    // the bytes about to be written.
     const std::size_t lineFeeds = static_cast<std::size_t>(std::count(q, end, '\n'));
-    std::size_t at = out_.size();
-    out_.resize(at + body_.size() + lineFeeds);
-    char* p = out_.data() + at;
+    converted_.resize(std::max(converted_.size(), body_.size() + lineFeeds));
+    char* p = converted_.data();
     while (q < end) {
         const auto* lf = static_cast<const char*>(std::memchr(q, '\n', static_cast<std::size_t>(end - q)));
         const std::size_t length = static_cast<std::size_t>((lf ? lf : end) - q);
@@ -231,6 +238,7 @@ void CRestrictionsWriter::flush()
             ++q;
         }
     }
+    out_.append(converted_.data(), static_cast<std::size_t>(p - converted_.data()));
     body_.clear();
 }
 
@@ -242,42 +250,52 @@ void CRestrictionsWriter::line(std::initializer_list<std::u16string_view> parts)
     put("\n");
 }
 
-bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model)
+namespace {
+
+// Below this many lines' worth of entries a model is written in one piece.
+constexpr std::size_t kPartsFromWeight = 100000;
+
+// Roughly how many lines a record makes.
+std::size_t weightOf(const CRestrictionRecord& record)
+{
+    return 1 + record.featureCount() + 2 * record.resourceKeyCount();
+}
+
+}  // namespace
+
+bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model,
+                                    const RestrictionsWriteOptions& options)
 {
     if (!model.loaded())
         return false;
     crc_.reset();
+    crcBytes_ = 0;
     body_.clear();
     put("// Tovrin restrictions file\n");
     put("// ------------------------\n\n");
     if (!model.deviceName().empty())
         line({u"[DEVICE \"", model.deviceName(), u"\"]\n"});
 
-    for (const auto& [name, record] : model.records(EntityKind::Studio)) {
-        line({u"\n[STUDIO \"", name, u"\"]"});
-        writeResources(record, true);
-    }
-    for (const auto& [name, record] : model.records(EntityKind::Class)) {
-        line({u"\n[CLASS \"", name, u"\"]"});
-        if (!writeStudioRefs(model.findStudioRefs(EntityKind::Class, name))) {
-            flush();
-            return false;
+    std::vector<Section> sections;
+    std::size_t weight = 0;
+    for (const EntityKind kind : {EntityKind::Studio, EntityKind::Class, EntityKind::User}) {
+        for (const auto& [name, record] : model.records(kind)) {
+            sections.push_back({kind, &name, &record});
+            weight += weightOf(record);
         }
-        writeFeatures(record);
-        writeResources(record, false);
     }
-    for (const auto& [name, record] : model.records(EntityKind::User)) {
-        line({u"\n[USER \"", name, u"\"]"});
-        put("//Inheritance\n");
-        const std::u16string className = model.classOf(name);
-        if (!className.empty())
-            line({u"class=\"", className, u"\""});
-        if (!writeStudioRefs(model.findStudioRefs(EntityKind::User, name))) {
-            flush();
-            return false;
-        }
-        writeFeatures(record);
-        writeResources(record, false);
+    unsigned parts = options.parts;
+    if (parts == 0) {
+        parts = weight < kPartsFromWeight
+            ? 1
+            : std::min(8u, std::max(1u, std::thread::hardware_concurrency()));
+    }
+    parts = static_cast<unsigned>(std::min<std::size_t>(parts, sections.size()));
+    const bool written = parts > 1 ? writeInParts(model, sections, parts)
+                                   : writeSections(model, sections);
+    if (!written) {
+        flush();
+        return false;
     }
 
     put("\n// -- End of Data --\n\n");
@@ -286,6 +304,105 @@ bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model)
     appendHex(body_, crc_.value());
     body_.push_back(']');
     flush();
+    return true;
+}
+
+bool CRestrictionsWriter::writeSections(const CRestrictionsModel& model,
+                                        std::span<const Section> sections)
+{
+    for (const Section& section : sections) {
+        const std::u16string& name = *section.name;
+        switch (section.kind) {
+        case EntityKind::Studio:
+            line({u"\n[STUDIO \"", name, u"\"]"});
+            writeResources(*section.record, true);
+            break;
+        case EntityKind::Class:
+            line({u"\n[CLASS \"", name, u"\"]"});
+            if (!writeStudioRefs(model.findStudioRefs(EntityKind::Class, name)))
+                return false;
+            writeFeatures(*section.record);
+            writeResources(*section.record, false);
+            break;
+        default: {
+            line({u"\n[USER \"", name, u"\"]"});
+            put("//Inheritance\n");
+            const std::u16string className = model.classOf(name);
+            if (!className.empty())
+                line({u"class=\"", className, u"\""});
+            if (!writeStudioRefs(model.findStudioRefs(EntityKind::User, name)))
+                return false;
+            writeFeatures(*section.record);
+            writeResources(*section.record, false);
+            break;
+        }
+        }
+    }
+    return true;
+}
+
+// Each part is written by a writer of its own whose CRC starts from zero; the parts' bytes are
+// then put out in order and their CRCs joined to this one's.
+bool CRestrictionsWriter::writeInParts(const CRestrictionsModel& model,
+                                       std::span<const Section> sections, unsigned parts)
+{
+    flush();
+    std::size_t total = 0;
+    for (const Section& section : sections)
+        total += weightOf(*section.record);
+    // Part k ends where the weight so far reaches k + 1 shares of the total.
+    std::vector<std::size_t> ends;
+    std::size_t weight = 0;
+    for (std::size_t i = 0; i < sections.size() && ends.size() + 1 < parts; ++i) {
+        weight += weightOf(*sections[i].record);
+        if (weight * parts >= total * (ends.size() + 1))
+            ends.push_back(i + 1);
+    }
+    ends.push_back(sections.size());
+
+    const std::size_t count = ends.size();
+    std::vector<std::string> outs(count);
+    std::vector<std::unique_ptr<CRestrictionsWriter>> writers(count);
+    std::vector<char> written(count, 0);
+    std::vector<std::exception_ptr> errors(count);
+    const auto write = [&](std::size_t k) {
+        try {
+            const std::size_t begin = k == 0 ? 0 : ends[k - 1];
+            writers[k] = std::make_unique<CRestrictionsWriter>(outs[k]);
+            writers[k]->crc_ = CRestrictionsCrc::fromZero();
+            written[k] = writers[k]->writeSections(model, sections.subspan(begin, ends[k] - begin));
+            writers[k]->flush();
+        } catch (...) {
+            errors[k] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t k = 1; k < count; ++k) {
+            try {
+                threads.emplace_back(write, k);
+            } catch (const std::system_error&) {
+                write(k);  // no thread to be had: this one writes it
+            }
+        }
+        write(0);
+    }
+    for (const std::exception_ptr& error : errors)
+        if (error)
+            std::rethrow_exception(error);
+
+    std::size_t bytes = out_.size();
+    for (const std::string& out : outs)
+        bytes += out.size();
+    out_.reserve(bytes + 64);
+    for (std::size_t k = 0; k < count; ++k) {
+        // A part that failed stops after what it wrote, as writing in one piece would.
+        out_.append(outs[k]);
+        crc_.append(writers[k]->crc_, writers[k]->crcBytes_);
+        crcBytes_ += writers[k]->crcBytes_;
+        if (!written[k])
+            return false;
+    }
     return true;
 }
 
@@ -417,11 +534,12 @@ void CRestrictionsWriter::writeList(std::u16string_view key, std::u16string_view
     put("\n");
 }
 
-std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model)
+std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model,
+                                                 const RestrictionsWriteOptions& options)
 {
     std::string out;
     CRestrictionsWriter writer(out);
-    if (!writer.writeFile(model))
+    if (!writer.writeFile(model, options))
         return std::nullopt;
     return out;
 }

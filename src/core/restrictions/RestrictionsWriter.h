@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,14 @@
 #include "restrictions/RestrictionsModel.h"
 
 namespace vexilor {
+
+// How a file is written.
+struct RestrictionsWriteOptions {
+    // A large model is written in parts at once, one thread each, a run of whole studios, classes
+    // and users per part; the bytes are the same as written in one piece. 0 chooses by the
+    // model's size and the processors; 1 writes in one piece.
+    unsigned parts = 0;
+};
 
 // Writes a model as a restrictions file: header comments, the device line, every studio, class and
 // user with its links and explicit settings, an end-of-data comment and the CRC line. Text goes out
@@ -32,13 +41,23 @@ public:
 
     // The whole file. False, writing nothing, when the model is not loaded; false when a studio
     // reference has an operation other than set, add or remove (what was written before stays).
-    bool writeFile(const CRestrictionsModel& model);
+    bool writeFile(const CRestrictionsModel& model, const RestrictionsWriteOptions& options = {});
 
     // The printed value of the CRC so far.
     std::uint16_t crc() const { return crc_.value(); }
 
 private:
     using Runs = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+    // A studio, class or user in file order.
+    struct Section {
+        EntityKind kind;
+        const std::u16string* name;
+        const CRestrictionRecord* record;
+    };
+
+    bool writeSections(const CRestrictionsModel& model, std::span<const Section> sections);
+    bool writeInParts(const CRestrictionsModel& model, std::span<const Section> sections,
+                      unsigned parts);
 
     // ASCII text (line feeds only) collects in body_; a piece with other characters goes through
     // writeText after what came before it.
@@ -56,7 +75,10 @@ private:
 
     std::string& out_;
     CRestrictionsCrc crc_;
+    // Bytes the CRC has taken.
+    std::uint64_t crcBytes_ = 0;
     std::string body_;
+    std::vector<char> converted_;
     Runs allowed_;
     Runs denied_;
     Runs inherit_;
@@ -64,6 +86,7 @@ private:
 
 // The bytes of the file for model, for the caller to write in one go (atomically); nullopt when
 // writeFile fails.
-std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model);
+std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model,
+                                                 const RestrictionsWriteOptions& options = {});
 
 }  // namespace vexilor

@@ -144,6 +144,31 @@ TEST(RestrictionsWriter, StudioReferenceWithUnknownOperationFailsAfterWhatWasWri
     EXPECT_FALSE(restrictionsFileBytes(model).has_value());
 }
 
+// Written in parts, a failing reference stops the file at the same place as written in one piece.
+TEST(RestrictionsWriter, WritingInPartsStopsWhereWritingInOnePieceStops)
+{
+    CRestrictionsModel model = loadedModel();
+    model.putRecord(EntityKind::Studio, u"S", CRestrictionRecord());
+    for (const char16_t* name : {u"C1", u"C2", u"C3", u"C4", u"C5", u"C6"}) {
+        CRestrictionRecord record;
+        record.setExplicitFeature(u"KP.Alphas", true);
+        model.putRecord(EntityKind::Class, name, record);
+        model.appendStudioRef(EntityKind::Class, name, {u"S", StudioOp::Add});
+    }
+    model.appendStudioRef(EntityKind::Class, u"C5", {u"S", static_cast<StudioOp>(7)});
+    std::string whole;
+    CRestrictionsWriter one(whole);
+    EXPECT_FALSE(one.writeFile(model, {.parts = 1}));
+    for (const unsigned parts : {2u, 3u, 4u}) {
+        std::string out;
+        CRestrictionsWriter writer(out);
+        EXPECT_FALSE(writer.writeFile(model, {.parts = parts}));
+        EXPECT_EQ(out, whole) << parts;
+        EXPECT_EQ(writer.crc(), one.crc()) << parts;
+    }
+    EXPECT_TRUE(whole.ends_with("[CLASS \"C5\"]\r\nstudio+=\"S\"\r\n")) << whole;
+}
+
 // Resource lines of one key in one record, for the shapes of marks and values that the writer
 // tells apart.
 struct ResourceCase {

@@ -25,6 +25,8 @@ void expectRoundTrip(const CRestrictionsModel& model, const std::string& what)
     EXPECT_TRUE(r.crcMatches()) << what;
     EXPECT_EQ(canonicalDump(back), canonicalDump(model)) << what << "\n" << *bytes;
     EXPECT_EQ(restrictionsFileBytes(back), bytes) << what;
+    // Written in parts at once, the bytes are the same.
+    EXPECT_EQ(restrictionsFileBytes(model, {.parts = 3}), bytes) << what;
 }
 
 // A set from a picture: one character per resource number from 0, 'Y' specified allowed, 'N'
