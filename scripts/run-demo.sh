@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The demo: starts the editor for intercom DEMO, whose controller a simulator plays on 127.0.0.2.
 # Everything lives under <build>/demo: configuration and restrictions directories, a Tovrin
-# executable with menus (from the test fixtures) and the program's own settings, so the user's real
-# settings are never touched. QT_QPA_PLATFORM=offscreen works for a smoke test; extra arguments go to
-# the program (for example -nologo).
+# executable with menus (from the test fixtures), the program's own settings and its data folder, so
+# the user's real settings and file type registrations are never touched. QT_QPA_PLATFORM=offscreen
+# works for a smoke test; extra arguments go to the program (for example -nologo).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,9 +18,12 @@ for tool in "$cli" "$sim" "$program"; do
 done
 
 demo=$build/demo
-mkdir -p "$demo/cfg" "$demo/res" "$demo/tovrin" "$demo/config/Halvo"
+mkdir -p "$demo/cfg" "$demo/res" "$demo/tovrin" "$demo/config/Halvo" "$demo/data"
 [[ -f $demo/cfg/DEMO.cfg ]] || "$cli" cfg new DEMO --main 127.0.0.2 -o "$demo/cfg/DEMO.cfg"
 cp -f "$root/tests/fixtures/menus/win64/Tovrin.exe" "$root/tests/fixtures/menus/win64/tvres1041.dll" "$demo/tovrin/"
+
+# The program registers its file type with the desktop in the data folder: the demo's own.
+export XDG_DATA_HOME=$demo/data
 
 # The settings, in the format QSettings keeps them on this desktop. The directories are rewritten on
 # every run (the build folder may have moved); everything else the program saved is kept.

@@ -1,5 +1,7 @@
 #include "shell/CommandLineInfoEx.h"
 
+#include <QFileInfo>
+
 namespace vexilor {
 
 CCommandLineInfoEx::CCommandLineInfoEx(const QStringList& parameters)
@@ -10,7 +12,9 @@ CCommandLineInfoEx::CCommandLineInfoEx(const QStringList& parameters)
 
 void CCommandLineInfoEx::parseParam(const QString& parameter)
 {
-    if (parameter.startsWith(u'/') || parameter.startsWith(u'-')) {
+    // An absolute path, as the desktop passes a file to open, is no switch.
+    const bool path = parameter.startsWith(u'/') && QFileInfo(parameter).isFile();
+    if (!path && (parameter.startsWith(u'/') || parameter.startsWith(u'-'))) {
         lastSwitch_ = parameter.mid(1);
         switches_.insert(lastSwitch_, QStringLiteral("TRUE"));
         valued_.remove(lastSwitch_);

@@ -11,6 +11,7 @@ namespace vexilor {
 // maps to "TRUE" and it becomes the last switch; any other parameter is the value of the last switch
 // (which is then forgotten). The first plain parameter is also the file name, i.e. the intercom to
 // open, except a value taken by the language switch: a locale number is never an intercom name.
+// A parameter starting with "/" that names an existing file is a plain parameter (a path).
 class CCommandLineInfoEx {
 public:
     CCommandLineInfoEx() = default;

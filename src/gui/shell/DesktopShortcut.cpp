@@ -35,29 +35,6 @@ bool IsReservedInExec(QChar c)
     return reserved.contains(c);
 }
 
-// The key file's escaping of a string value: backslash, line breaks, tabs, and a leading blank.
-QString EscapeValue(const QString& value)
-{
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c == u'\\')
-            out += u"\\\\";
-        else if (c == u'\n')
-            out += u"\\n";
-        else if (c == u'\t')
-            out += u"\\t";
-        else if (c == u'\r')
-            out += u"\\r";
-        else if (c == u' ' && i == 0)
-            out += u"\\s";
-        else
-            out += c;
-    }
-    return out;
-}
-
 #ifdef Q_OS_WIN
 // One argument of a Windows command line, as the C runtime splits it.
 QString QuoteWindowsArgument(const QString& argument)
@@ -129,6 +106,28 @@ bool SaveShellLink(const CShellLinkInfo& info, const QString& path, QString* err
 
 }  // namespace
 
+QString EscapeDesktopEntryValue(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == u'\\')
+            out += u"\\\\";
+        else if (c == u'\n')
+            out += u"\\n";
+        else if (c == u'\t')
+            out += u"\\t";
+        else if (c == u'\r')
+            out += u"\\r";
+        else if (c == u' ' && i == 0)
+            out += u"\\s";
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString LinkFilePath(const QString& directory, const QString& shortcutName)
 {
     return QDir(directory).filePath(shortcutName + QString::fromUtf16(kLinkSuffix));
@@ -164,14 +163,14 @@ QString DesktopEntryText(const CShellLinkInfo& info, const QString& name)
         exec << QuoteExecArgument(a, !a.startsWith(u'-'));
 
     QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n");
-    text += QStringLiteral("Name=") + EscapeValue(name) + u'\n';
+    text += QStringLiteral("Name=") + EscapeDesktopEntryValue(name) + u'\n';
     if (!info.description.isEmpty())
-        text += QStringLiteral("Comment=") + EscapeValue(info.description) + u'\n';
-    text += QStringLiteral("Exec=") + EscapeValue(exec.join(u' ')) + u'\n';
+        text += QStringLiteral("Comment=") + EscapeDesktopEntryValue(info.description) + u'\n';
+    text += QStringLiteral("Exec=") + EscapeDesktopEntryValue(exec.join(u' ')) + u'\n';
     if (!info.workingDirectory.isEmpty())
-        text += QStringLiteral("Path=") + EscapeValue(info.workingDirectory) + u'\n';
+        text += QStringLiteral("Path=") + EscapeDesktopEntryValue(info.workingDirectory) + u'\n';
     if (!info.iconPath.isEmpty())
-        text += QStringLiteral("Icon=") + EscapeValue(info.iconPath) + u'\n';
+        text += QStringLiteral("Icon=") + EscapeDesktopEntryValue(info.iconPath) + u'\n';
     text += QStringLiteral("Terminal=false\n");
     return text;
 }

@@ -27,6 +27,9 @@ bool SaveLink(const CShellLinkInfo& info, const QString& path, QString* error = 
 // The text of a freedesktop launcher for info under the shown name.
 QString DesktopEntryText(const CShellLinkInfo& info, const QString& name);
 
+// A string value of a freedesktop key file, escaped: backslash, line breaks, tabs, a leading blank.
+QString EscapeDesktopEntryValue(const QString& value);
+
 // One Exec argument, quoted when it holds a character the launcher's command line reserves,
 // before the key file's own escaping is applied.
 QString QuoteExecArgument(const QString& argument, bool alwaysQuote = false);

@@ -57,8 +57,11 @@ private:
 
 QString ChooseStartName(const CCommandLineInfoEx& commandLine, const QString& defaultIntercom)
 {
-    if (!commandLine.fileName().isEmpty())
-        return commandLine.fileName();
+    if (!commandLine.fileName().isEmpty()) {
+        // A restrictions file opened from the desktop names its intercom, as a dropped one does.
+        const QString intercom = IntercomOfRestrictionsFile(commandLine.fileName());
+        return intercom.isEmpty() ? commandLine.fileName() : intercom;
+    }
     const QString fromSwitch = commandLine.intercomSwitch();
     return fromSwitch.isEmpty() ? defaultIntercom : fromSwitch;
 }
@@ -96,7 +99,7 @@ bool CKestovaApp::initInstance()
            run(Step::LoadSettings, [this] { loadSettings(); return true; }) &&
            run(Step::StartName, [this] { chooseStartName(); return true; }) &&
            run(Step::StartupPreferences, [this] { return runStartupPreferences(); }) &&
-           run(Step::SaveSettings, [this] { settings_->saveSettings(state_.prefs); return true; }) &&
+           run(Step::SaveSettings, [this] { saveSettingsAndRegister(); return true; }) &&
            run(Step::CreateWindows, [this] { createWindows(); return true; }) &&
            run(Step::NewDocument, [this] { return openStartIntercom(); }) &&
            run(Step::ShowWindow, [this] { showWindow(); return true; }) &&
@@ -159,6 +162,17 @@ bool CKestovaApp::runStartupPreferences()
     if (!ok)
         settings_->setDoNotSave(true);
     return ok;
+}
+
+void CKestovaApp::saveSettingsAndRegister()
+{
+    settings_->saveSettings(state_.prefs);
+    // Lets the desktop open restrictions files with this program; a failure is only reported.
+    if (!options_.registerFileType)
+        return;
+    fileTypeRegistration_ = RegisterFileType(options_.fileTypeRegistration);
+    for (const QString& error : std::as_const(fileTypeRegistration_.errors))
+        qCInfo(lcStartup, "file type not registered: %s", qUtf8Printable(error));
 }
 
 void CKestovaApp::createWindows()

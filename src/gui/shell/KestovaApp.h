@@ -4,6 +4,7 @@
 #include "app/SettingsStore.h"
 #include "document/KestovaDoc.h"
 #include "shell/CommandLineInfoEx.h"
+#include "shell/FileTypeRegistration.h"
 #include "shell/Splash.h"
 
 #include <QFont>
@@ -31,8 +32,9 @@ struct AppFonts {
     QFont boldList;
 };
 
-// The intercom start-up opens: the first plain parameter, else the "i" (or "I") switch, else the
-// default intercom. Empty when there is none (the intercom list is shown).
+// The intercom start-up opens: the first plain parameter (a restrictions file "NAME.res" gives
+// NAME), else the "i" (or "I") switch, else the default intercom. Empty when there is none (the
+// intercom list is shown).
 QString ChooseStartName(const CCommandLineInfoEx& commandLine, const QString& defaultIntercom);
 
 // The application object: owns the application state, the document, the main frame and its view,
@@ -67,6 +69,10 @@ public:
         // The document's dialogs (selection, refresh, export target).
         CKestovaDoc::Services services;
         bool showWindow = true;
+        // Start-up registers the restrictions file type with the desktop for the user, after the
+        // settings are saved; tests switch it off or give it a folder of their own.
+        bool registerFileType = true;
+        FileTypeRegistrationOptions fileTypeRegistration;
     };
 
     explicit CKestovaApp(Options options);
@@ -86,6 +92,8 @@ public:
     CMainFrame* mainFrame() const { return frame_.get(); }
     CKestovaView* view() const { return view_; }
     CSplash* splash() const { return splash_; }
+    // What the file type registration did; it never stops start-up.
+    const FileTypeRegistrationResult& fileTypeRegistration() const { return fileTypeRegistration_; }
 
     // Commands of the application (the frame calls them).
     void changeIntercom();
@@ -105,6 +113,7 @@ private:
     void loadSettings();
     void chooseStartName();
     bool runStartupPreferences();
+    void saveSettingsAndRegister();
     void createWindows();
     bool openStartIntercom();
     void showWindow();
@@ -123,6 +132,7 @@ private:
     std::unique_ptr<CMainFrame> frame_;
     CKestovaView* view_ = nullptr;  // owned by the frame
     QPointer<CSplash> splash_;
+    FileTypeRegistrationResult fileTypeRegistration_;
     QList<Step> steps_;
     qint64 startedMs_ = 0;
 };

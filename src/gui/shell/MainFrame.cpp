@@ -5,6 +5,7 @@
 #include "app/Strings.h"
 #include "document/KestovaDoc.h"
 #include "shell/Commands.h"
+#include "shell/FileTypeRegistration.h"
 #include "shell/WindowPlacement.h"
 #include "views/KestovaView.h"
 #include "widgets/Icons.h"
@@ -15,15 +16,16 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <QWindow>
 
 namespace vexilor {
 
@@ -48,6 +50,8 @@ CMainFrame::CMainFrame(CAppState& app, CKestovaDoc& doc, QWidget* parent)
     createToolBar();
     createStatusBar();
     restoreBarState();
+    // The least size comes from the panes through the layout; the greatest is the screen's.
+    fitMaximumToScreen();
 
     connect(&doc_, &CKestovaDoc::titleChanged, this, [this] { updateCommandUI(); });
     connect(&doc_, &CKestovaDoc::documentReset, this, [this] { updateCommandUI(); });
@@ -218,10 +222,9 @@ QString CMainFrame::DroppedIntercom(const QMimeData* data)
     if (data == nullptr || !data->hasUrls())
         return {};
     for (const QUrl& url : data->urls()) {
-        const QFileInfo file(url.toLocalFile());
-        if (url.isLocalFile() && file.suffix().compare(QStringLiteral("res"), Qt::CaseInsensitive) == 0
-            && !file.completeBaseName().trimmed().isEmpty())
-            return file.completeBaseName().trimmed().toUpper();
+        const QString intercom = url.isLocalFile() ? IntercomOfRestrictionsFile(url.toLocalFile()) : QString();
+        if (!intercom.isEmpty())
+            return intercom;
     }
     return {};
 }
@@ -244,6 +247,26 @@ void CMainFrame::dropEvent(QDropEvent* event)
     app_.startIntercomName = name;
     app_.startIntercomGiven = true;
     runCommand(cmd::kChangeIntercom);
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!followsScreen_ && windowHandle() != nullptr) {
+        followsScreen_ = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitMaximumToScreen(); });
+    }
+    fitMaximumToScreen();
+}
+
+void CMainFrame::fitMaximumToScreen()
+{
+    const QScreen* s = screen();
+    if (s == nullptr)
+        return;
+    // The frame's decoration is known once the window is shown; the client area gets the rest.
+    const QSize decoration = frameGeometry().size() - geometry().size();
+    setMaximumSize((s->availableSize() - decoration).expandedTo(minimumSizeHint()));
 }
 
 void CMainFrame::runCommand(int id)

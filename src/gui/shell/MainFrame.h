@@ -63,6 +63,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createActions();
@@ -71,6 +72,7 @@ private:
     void createStatusBar();
     void restoreBarState();
     void saveBarState();
+    void fitMaximumToScreen();
 
     CAppState& app_;
     CKestovaDoc& doc_;
@@ -80,6 +82,7 @@ private:
     QList<QMenu*> menus_;
     QToolBar* toolBar_ = nullptr;
     QLabel* readOnly_ = nullptr;
+    bool followsScreen_ = false;
 };
 
 }  // namespace vexilor

@@ -24,6 +24,14 @@ namespace {
 constexpr int kSplitterWidth = 4;
 constexpr int kButtonSide = 46;
 
+// The least room each pane keeps, so that neither a splitter nor the main window's minimum size
+// squeezes one away: a few tree rows, one category button, a title next to Previous and Next, and
+// a few list rows above the tabs.
+constexpr QSize kMinTree{120, 80};
+constexpr QSize kMinCategoryBar{120, CListWnd::kLargeHeight};
+constexpr int kMinTitleWidth = 120;
+constexpr QSize kMinEditPane{CEditWnd::kMargin * 2 + 180, CEditWnd::kMargin + CEditWnd::kBottomMargin + 80};
+
 // Shows the wait cursor for the life of the scope.
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -87,6 +95,11 @@ CKestovaView::CKestovaView(CKestovaDoc& doc, CAppState& app, PlaceWindowFactory 
     previous_->setObjectName(QStringLiteral("previousButton"));
     next_ = new CKestovaButton(QStringLiteral("Next"), AppIcon(QStringLiteral("next")), kButtonSide, this);
     next_->setObjectName(QStringLiteral("nextButton"));
+
+    tree_->setMinimumSize(kMinTree);
+    bar_->setMinimumSize(kMinCategoryBar);
+    title_->setMinimumWidth(kMinTitleWidth);
+    edit_->setMinimumSize(kMinEditPane);
 
     left_ = MakeSplitter(Qt::Vertical, this);
     left_->addWidget(tree_);

@@ -3,9 +3,15 @@
 #include "app/Strings.h"
 #include "document/DocumentEdits.h"
 #include "document/KestovaDoc.h"
+#include "shell/AppPlaceWindows.h"
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
 #include "support/PromptsTestScope.h"
+#include "views/CategoryBar.h"
+#include "views/ContextWnd.h"
+#include "views/EditWnd.h"
+#include "views/KestovaTreeCtrl.h"
+#include "views/KestovaView.h"
 
 #include <QAction>
 #include <QLabel>
@@ -18,6 +24,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
 #include <QUrl>
 
 #include <memory>
@@ -62,6 +70,7 @@ private Q_SLOTS:
     void closingSavesThePlacement();
     void undoAndRedoSayWhatTheyDo();
     void droppedRestrictionsFileOpensItsIntercom();
+    void cannotShrinkBelowThePanes();
 
 private:
     QTemporaryDir dir_;
@@ -355,4 +364,57 @@ void MainFrameTest::droppedRestrictionsFileOpensItsIntercom()
     QCOMPARE(changes, 1);
     QCOMPARE(f.app.startIntercomName, u"DEMO"_s);
     QVERIFY(f.app.startIntercomGiven);
+}
+
+// Dragged to its least size the window still shows every pane whole: the tree, the category bar,
+// the title strip with Previous and Next, and the edit pane with room for its list and tabs.
+void MainFrameTest::cannotShrinkBelowThePanes()
+{
+    FrameFixture f(ini_);
+    auto* view = new CKestovaView(*f.doc, f.app, &CreateAppPlaceWindow, f.frame.get());
+    f.frame->setView(view);
+    f.frame->resize(700, 500);
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+
+    const QSize least = f.frame->minimumSize();
+    QVERIFY(least.width() > 0 && least.height() > 0);
+    f.frame->resize(10, 10);
+    QTRY_COMPARE(f.frame->size(), least);
+    QTRY_VERIFY(view->titleStrip()->width() > 0 && view->editPane()->height() > 0);
+
+    QWidget* previous = view->findChild<QWidget*>(u"previousButton"_s);
+    QWidget* next = view->findChild<QWidget*>(u"nextButton"_s);
+    QVERIFY(previous != nullptr && next != nullptr);
+    const QList<QWidget*> panes{view->tree(), view->categoryBar(), view->titleStrip(), previous, next,
+                                view->editPane()};
+    const QRect client(view->mapTo(f.frame.get(), QPoint(0, 0)), view->size());
+    for (QWidget* pane : panes) {
+        const QRect r(pane->mapTo(f.frame.get(), QPoint(0, 0)), pane->size());
+        QVERIFY2(pane->isVisible() && !r.isEmpty(), qPrintable(pane->objectName()));
+        QVERIFY2(client.contains(r), qPrintable(pane->objectName()));
+        // No pane below the least room it asks for.
+        const QSize own = pane->minimumSize().expandedTo(pane->minimumSizeHint());
+        QVERIFY2(pane->width() >= own.width() && pane->height() >= own.height(), qPrintable(pane->objectName()));
+    }
+    QCOMPARE(previous->size(), QSize(46, 46));
+    QCOMPARE(next->size(), QSize(46, 46));
+    QVERIFY(!previous->geometry().intersects(view->titleStrip()->geometry()));
+    QVERIFY(!next->geometry().intersects(previous->geometry()));
+    // The edit pane keeps a list above the tabs along its bottom edge.
+    QVERIFY(view->editPane()->pageRect().height() > 0 && view->editPane()->pageRect().width() > 0);
+
+    // Nor can a splitter squeeze a pane away inside the window.
+    QVERIFY(!view->findChildren<QSplitter*>().isEmpty());
+    for (QSplitter* splitter : view->findChildren<QSplitter*>()) {
+        splitter->setSizes({0, 100000});
+        for (int i = 0; i < splitter->count(); ++i)
+            QVERIFY(splitter->widget(i)->width() > 0 && splitter->widget(i)->height() > 0);
+    }
+
+    // No larger than the screen.
+    const QSize screen = f.frame->screen()->availableSize();
+    QVERIFY(f.frame->maximumWidth() <= screen.width() && f.frame->maximumHeight() <= screen.height());
+    f.frame->resize(screen.width() * 2, screen.height() * 2);
+    QTRY_VERIFY(f.frame->width() <= screen.width() && f.frame->height() <= screen.height());
 }

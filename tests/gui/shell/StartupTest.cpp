@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +31,10 @@ private Q_SLOTS:
     void opensTheStartIntercomAndShowsTheWindow_data();
     void opensTheStartIntercomAndShowsTheWindow();
     void changeIntercomAsksAboutUnsavedChangesFirst();
+    void registersTheFileTypeWithoutStoppingStartUp_data();
+    void registersTheFileTypeWithoutStoppingStartUp();
+    void loadsARealLanguageFile_data();
+    void loadsARealLanguageFile();
 
 private:
     // Settings in a temporary INI file: usable directories, no welcome pending, and an alpha size
@@ -37,6 +42,8 @@ private:
     CKestovaApp::Options options(const QStringList& parameters);
     void writeSettings(const QString& defaultIntercom);
     QByteArray iniBytes() const;
+    // "@" at the start of a parameter stands for the temporary folder; such a file is created.
+    QStringList expand(const QStringList& parameters) const;
 
     QTemporaryDir dir_;
     QString ini_;
@@ -81,7 +88,27 @@ CKestovaApp::Options StartupTest::options(const QStringList& parameters)
     o.threadLocaleId = 1033;
     o.translationDirectories = {dir_.path()};
     o.showWindow = false;
+    o.registerFileType = false;
     return o;
+}
+
+QStringList StartupTest::expand(const QStringList& parameters) const
+{
+    QStringList out;
+    for (const QString& p : parameters) {
+        if (!p.startsWith(u'@')) {
+            out << p;
+            continue;
+        }
+        const QString path = dir_.path() + p.mid(1);
+        if (!path.contains(u"missing"_s)) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+        }
+        out << path;
+    }
+    return out;
 }
 
 void StartupTest::startName_data()
@@ -100,6 +127,12 @@ void StartupTest::startName_data()
     QTest::newRow("bare -i: the default") << QStringList{u"-i"_s} << u"LA"_s << u"LA"_s << 1033u;
     QTest::newRow("-l 3076 is no name") << QStringList{u"-l"_s, u"3076"_s} << u"LA"_s << u"LA"_s << 3076u;
     QTest::newRow("-L and a name") << QStringList{u"-L"_s, u"1041"_s, u"NY1"_s} << u""_s << u"NY1"_s << 1041u;
+    // Opened from the desktop: the path of a restrictions file names its intercom.
+    QTest::newRow("restrictions file path") << QStringList{u"@/elsewhere/ny1.res"_s} << u"LA"_s << u"NY1"_s << 1033u;
+    QTest::newRow("relative restrictions file") << QStringList{u"Sf.RES"_s} << u"LA"_s << u"SF"_s << 1033u;
+    QTest::newRow("path after -nologo") << QStringList{u"-nologo"_s, u"@/other/demo.res"_s} << u""_s << u"DEMO"_s << 1033u;
+    // A path that names no file is a switch, as "/nologo" is.
+    QTest::newRow("no such file") << QStringList{u"@/missing/ny1.res"_s} << u"LA"_s << u"LA"_s << 1033u;
 }
 
 void StartupTest::startName()
@@ -111,7 +144,7 @@ void StartupTest::startName()
 
     QString seenName;
     bool seenGiven = false;
-    CKestovaApp::Options o = options(args);
+    CKestovaApp::Options o = options(expand(args));
     o.startupPreferences = [&](CAppState& app) {
         seenName = app.startIntercomName;
         seenGiven = app.startIntercomGiven;
@@ -178,6 +211,7 @@ void StartupTest::opensTheStartIntercomAndShowsTheWindow_data()
     QTest::addColumn<bool>("splash");
     QTest::newRow("with the splash") << QStringList{u"DEMO"_s} << true;
     QTest::newRow("nologo") << QStringList{u"-nologo"_s, u"-i"_s, u"DEMO"_s} << false;
+    QTest::newRow("a restrictions file from the desktop") << QStringList{u"-nologo"_s, u"@/Downloads/Demo.res"_s} << false;
 }
 
 void StartupTest::opensTheStartIntercomAndShowsTheWindow()
@@ -191,7 +225,7 @@ void StartupTest::opensTheStartIntercomAndShowsTheWindow()
     QFile::remove(dir_.filePath(u"res/DEMO.res"_s));
     QVERIFY(QFile::copy(QStringLiteral(VEXILOR_FIXTURES_DIR "/cfg/setup-edit.cfg"), cfg));
     QFile::setPermissions(cfg, QFile::ReadOwner | QFile::WriteOwner);
-    CKestovaApp::Options o = options(args);
+    CKestovaApp::Options o = options(expand(args));
     o.showWindow = true;
     CAppState* state = nullptr;
     o.services.selectIntercom = [&](const QString& preselect) -> std::optional<QString> {
@@ -260,6 +294,90 @@ void StartupTest::changeIntercomAsksAboutUnsavedChangesFirst()
     QCOMPARE(asked.size(), 2);
     QCOMPARE(app.document()->title(), u"DEMO"_s);
     QCOMPARE(app.mainFrame()->windowTitle(), u"DEMO - Vexilor"_s);
+}
+
+void StartupTest::registersTheFileTypeWithoutStoppingStartUp_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("writable data folder") << true;
+    QTest::newRow("data folder cannot be made") << false;
+}
+
+void StartupTest::registersTheFileTypeWithoutStoppingStartUp()
+{
+    QFETCH(bool, writable);
+    test::PromptsTestScope prompts;
+    QString home = dir_.filePath(u"data-"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-'));
+    if (!writable) {
+        QFile blocker(home);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));  // a file where a folder is needed
+        home += u"/below"_s;
+    }
+    QStringList started;
+    CKestovaApp::Options o = options({u"NY1"_s});
+    o.registerFileType = true;
+    o.fileTypeRegistration.dataHome = home;
+    o.fileTypeRegistration.startTool = [&](const QString& program, const QStringList&) {
+        started << program;
+        return true;
+    };
+    o.startupPreferences = [](CAppState&) { return true; };
+    o.services.selectIntercom = [](const QString&) -> std::optional<QString> { return std::nullopt; };
+    CKestovaApp app(std::move(o));
+    QVERIFY(!app.initInstance());  // the list was cancelled, after the windows were made
+    QCOMPARE(app.completedSteps().last(), Step::CreateWindows);
+    QCOMPARE(app.fileTypeRegistration().ok, writable);
+    QVERIFY(Prompts::shownMessages().isEmpty());
+    QCOMPARE(QFile::exists(home + u"/applications/vexilor.desktop"_s), writable);
+    QCOMPARE(QFile::exists(home + u"/mime/packages/vexilor-restrictions.xml"_s), writable);
+    if (writable) {
+        QCOMPARE(started, (QStringList{u"update-mime-database"_s, u"update-desktop-database"_s}));
+        // The entry starts this very program.
+        QFile entry(home + u"/applications/vexilor.desktop"_s);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(entry.readAll()).contains(u"\nExec="_s + QCoreApplication::applicationFilePath() + u" %f\n"_s));
+    } else {
+        QVERIFY(started.isEmpty());
+        QCOMPARE(app.fileTypeRegistration().errors.size(), 2);
+    }
+}
+
+void StartupTest::loadsARealLanguageFile_data()
+{
+    QTest::addColumn<unsigned>("thread");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("loaded");
+    QTest::newRow("French thread locale") << 1036u << QStringList{} << true;
+    QTest::newRow("-l 1036") << 1033u << QStringList{u"-l"_s, u"1036"_s} << true;
+    // French of Canada has a library of its own, which is not there.
+    QTest::newRow("-l 3084") << 1033u << QStringList{u"-l"_s, u"3084"_s} << false;
+}
+
+void StartupTest::loadsARealLanguageFile()
+{
+    QFETCH(unsigned, thread);
+    QFETCH(QStringList, args);
+    QFETCH(bool, loaded);
+    const QString english = MenuText(*FindCommand(cmd::kChangeIntercom));
+    QCOMPARE(english, u"Change &Intercom..."_s);
+    {
+        CKestovaApp::Options o = options(args);
+        o.threadLocaleId = thread;
+        o.translationDirectories = {dir_.path(), QStringLiteral(VEXILOR_TEST_TRANSLATIONS_DIR)};
+        o.startupPreferences = [](CAppState&) { return false; };
+        CKestovaApp app(std::move(o));
+        QVERIFY(!app.initInstance());
+        QVERIFY(app.completedSteps().contains(Step::Language));
+        if (loaded) {
+            QCOMPARE(app.state().languageLibraryName, u"keres1036.qm (biblioth\u00e8que fran\u00e7aise)"_s);
+            QCOMPARE(MenuText(*FindCommand(cmd::kChangeIntercom)), u"Changer d'&intercom..."_s);
+        } else {
+            QCOMPARE(app.state().languageLibraryName, u"<internal>"_s);
+            QCOMPARE(MenuText(*FindCommand(cmd::kChangeIntercom)), english);
+        }
+    }
+    // The texts are the program's own again once the application is gone.
+    QCOMPARE(MenuText(*FindCommand(cmd::kChangeIntercom)), english);
 }
 
 QTEST_MAIN(StartupTest)
