@@ -113,6 +113,48 @@ private:
     std::uint8_t buffer_[kSize];
 };
 
+// Up to nine digits at p, moving p past them; false when there are none or more.
+bool shortNumber(const char*& p, const char* end, std::uint32_t& value)
+{
+    const char* const start = p;
+    value = 0;
+    for (; p < end && p - start < 10; ++p) {
+        const unsigned d = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+        if (d > 9)
+            break;
+        value = value * 10 + d;
+    }
+    return p != start && p - start < 10;
+}
+
+// The usual shape of a range list: numbers, '-' and ',' with nothing else up to the line's end.
+// Read without the token machinery; false for anything else, which the tokens then read (blanks,
+// a comment, long numbers, errors).
+bool plainRangeList(std::string_view rest, std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs)
+{
+    const char* p = rest.data();
+    const char* const end = p + rest.size();
+    for (;;) {
+        std::uint32_t first = 0;
+        std::uint32_t last = 0;
+        if (!shortNumber(p, end, first))
+            return false;
+        if (p < end && *p == '-') {
+            ++p;
+            if (!shortNumber(p, end, last))
+                return false;
+        } else {
+            last = first;
+        }
+        runs.emplace_back(first, last);
+        if (p == end)
+            return true;
+        if (*p != ',')
+            return false;
+        ++p;
+    }
+}
+
 // A statement that did not match leaves the line to the next one; an error ends the read.
 enum class Outcome { NoMatch, Done, Error };
 
@@ -416,7 +458,9 @@ Outcome CParser::featureValue(CLineCursor& c, std::string_view key)
         return fail(kFeatureOutside);
     // Kept until the section ends, so that its features are sorted into the record at once.
     const auto offset = static_cast<std::uint32_t>(featureText_.size());
-    featureText_.append(wide(key));
+    featureText_.resize(offset + key.size());
+    for (std::size_t i = 0; i < key.size(); ++i)
+        featureText_[offset + i] = text::kWindows1252Units[static_cast<unsigned char>(key[i])];
     features_.push_back({offset, static_cast<std::uint32_t>(key.size()), value});
     statementSeen_ = true;
     return Outcome::Done;
@@ -426,7 +470,13 @@ Outcome CParser::resource(CLineCursor& c, std::string_view keyBytes, int op)
 {
     const bool star = c.literal('*');
     runs_.clear();
-    if (!star) {
+    if (!star && plainRangeList(c.rest(), runs_)) {
+        c.setPos(c.pos() + c.rest().size());
+        for (const auto& [first, last] : runs_)
+            if (first > kMaxResourceNumber || last > kMaxResourceNumber)
+                return fail(kResourceOutOfRange);
+    } else if (!star) {
+        runs_.clear();
         do {
             std::uint32_t first = 0;
             std::uint32_t last = 0;
@@ -654,14 +704,17 @@ RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
                                              const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::string bytes;
+    // Read into memory that is not cleared first: every byte of it is overwritten.
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
     if (in) {
         in.seekg(0, std::ios::end);
-        const std::streamoff size = in.tellg();
+        const std::streamoff end = in.tellg();
         in.seekg(0, std::ios::beg);
-        if (size > 0) {
-            bytes.resize(static_cast<std::size_t>(size));
-            in.read(bytes.data(), size);
+        if (end > 0) {
+            size = static_cast<std::size_t>(end);
+            bytes.reset(new char[size]);
+            in.read(bytes.get(), end);
         }
     }
     if (!in) {
@@ -671,7 +724,7 @@ RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
         result.errorText = errorText(0, kCouldNotOpen);
         return result;
     }
-    return parseRestrictions(model, bytes);
+    return parseRestrictions(model, std::string_view(bytes.get(), size));
 }
 
 }  // namespace vexilor

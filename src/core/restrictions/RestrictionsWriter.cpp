@@ -18,21 +18,31 @@ namespace {
 // takes it as one piece.
 constexpr std::size_t kMaxListLine = ressyntax::kPieceBytes - 2;
 
-// Writes the decimal digits of n ending just before end; returns where they start.
+// Writes the decimal digits of n ending just before end, two at a time; returns where they start.
 char* formatNumber(char* end, std::uint32_t n)
 {
-    do {
-        *--end = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    while (n >= 100) {
+        const std::uint32_t pair = n % 100;
+        n /= 100;
+        end -= 2;
+        std::memcpy(end, kPairs + 2 * pair, 2);
+    }
+    if (n >= 10) {
+        end -= 2;
+        std::memcpy(end, kPairs + 2 * n, 2);
+    } else {
+        *--end = static_cast<char>('0' + n);
+    }
     return end;
 }
 
-// ",lo" or ",lo-hi" (without the comma when first) in one append.
-void appendRun(std::string& s, std::uint32_t lo, std::uint32_t hi, bool first)
+// ",lo" or ",lo-hi" (without the comma when first), ending just before end; returns its start.
+char* formatRun(char* end, std::uint32_t lo, std::uint32_t hi, bool first)
 {
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
     char* start = end;
     if (hi != lo) {
         start = formatNumber(start, hi);
@@ -41,7 +51,7 @@ void appendRun(std::string& s, std::uint32_t lo, std::uint32_t hi, bool first)
     start = formatNumber(start, lo);
     if (!first)
         *--start = ',';
-    s.append(start, static_cast<std::size_t>(end - start));
+    return start;
 }
 
 void appendHex(std::string& s, std::uint32_t n)
@@ -425,6 +435,8 @@ void CRestrictionsWriter::writeFeatures(const CRestrictionRecord& record)
                                    std::optional<bool> isExplicit) {
         if (!value || !isExplicit.value_or(false))
             return;
+        if (putPlainFeatureLine(key, *value))
+            return;
         const std::u16string_view setting = *value ? u" = Y" : u" = N";
         // A key the reader would not take back as a bare identifier goes between quotes.
         if (ressyntax::isPlainFeatureKey(key))
@@ -432,6 +444,30 @@ void CRestrictionsWriter::writeFeatures(const CRestrictionRecord& record)
         else
             line({u"\"", key, u"\"", setting});
     });
+}
+
+// The common feature line at the cost of one pass over the key: an ASCII identifier (other than
+// the two keywords a line could start with) written bare. False, writing nothing, for any other
+// key.
+bool CRestrictionsWriter::putPlainFeatureLine(std::u16string_view key, bool value)
+{
+    constexpr std::size_t kLongest = 256;
+    if (key.empty() || key.size() > kLongest || key.size() == 5 || key.size() == 6)
+        return false;  // "CLASS" and "STUDIO" in any case are left to the general way
+    char line[kLongest + 8];
+    char16_t seen = 0;
+    bool identifier = ressyntax::isLetter(key[0]);
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const char16_t unit = key[i];
+        seen |= unit;
+        identifier = identifier && ressyntax::isIdentifierPart(unit);
+        line[i] = static_cast<char>(unit);
+    }
+    if (seen >= 0x80 || !identifier)
+        return false;
+    std::memcpy(line + key.size(), value ? " = Y\n" : " = N\n", 5);
+    put(std::string_view(line, key.size() + 5));
+    return true;
 }
 
 void CRestrictionsWriter::writeResources(const CRestrictionRecord& record, bool studio)
@@ -505,8 +541,9 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
 void CRestrictionsWriter::writeList(std::u16string_view key, std::u16string_view firstOp,
                                     std::u16string_view nextOp, const Runs& runs)
 {
-    // Where the line started in body_ may change when a key that is not ASCII flushes it, so the
-    // length so far is counted instead.
+    // The numbers of a line collect here and go out with its line feed.
+    char numbers[kMaxListLine + 32];
+    std::size_t used = 0;
     std::size_t lineLength = 0;
     const auto startLine = [&](std::u16string_view op) {
         putUnits(key);
@@ -516,22 +553,26 @@ void CRestrictionsWriter::writeList(std::u16string_view key, std::u16string_view
     startLine(firstOp);
     bool first = true;
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        const auto [lo, hi] = runs[r];
-        const std::size_t mark = body_.size();
-        appendRun(body_, lo, hi, first);
-        const std::size_t added = body_.size() - mark;
-        if (!first && lineLength + added > kMaxListLine) {
-            body_.resize(mark);
-            put("\n");
+        char run[24];
+        char* const end = run + sizeof run;
+        const char* start = formatRun(end, runs[r].first, runs[r].second, first);
+        auto added = static_cast<std::size_t>(end - start);
+        if (!first && (lineLength + added > kMaxListLine || used + added >= sizeof numbers)) {
+            numbers[used++] = '\n';
+            put(std::string_view(numbers, used));
+            used = 0;
             startLine(nextOp);
             first = true;
-            --r;  // the same run again, first on the new line
-            continue;
+            start = formatRun(end, runs[r].first, runs[r].second, first);
+            added = static_cast<std::size_t>(end - start);
         }
+        std::memcpy(numbers + used, start, added);
+        used += added;
         lineLength += added;
         first = false;
     }
-    put("\n");
+    numbers[used++] = '\n';
+    put(std::string_view(numbers, used));
 }
 
 std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model,

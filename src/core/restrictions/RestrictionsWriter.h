@@ -67,6 +67,7 @@ private:
     void line(std::initializer_list<std::u16string_view> parts);
     bool writeStudioRefs(const std::vector<StudioRef>* refs);
     void writeFeatures(const CRestrictionRecord& record);
+    bool putPlainFeatureLine(std::u16string_view key, bool value);
     void writeResources(const CRestrictionRecord& record, bool studio);
     void writeResourceLines(std::u16string_view key, const CAccessSet& marks,
                             const CAccessSet& values, bool studio);
