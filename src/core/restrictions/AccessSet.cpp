@@ -262,8 +262,19 @@ void CAccessSet::combineRuns(std::span<const std::pair<std::uint32_t, std::uint3
     const std::uint32_t length = std::max(this->length(), runsLength(runs));
     if (length == 0)
         return;
-    growTo(length);
-    specifyAll(specifiedBytes(), valueBytes(), length_, all_);
+    if (!bits_) {
+        // Nothing specified yet: every resource below the length becomes specified with all.
+        const std::uint32_t bytes = (length + 7) / 8;
+        bits_.reset(new std::uint8_t[2 * std::size_t(bytes)]);
+        length_ = length;
+        std::memset(specifiedBytes(), 0xFF, bytes);
+        std::memset(valueBytes(), all_ ? 0xFF : 0x00, bytes);
+        maskTail(specifiedBytes(), length);
+        maskTail(valueBytes(), length);
+    } else {
+        growTo(length);
+        specifyAll(specifiedBytes(), valueBytes(), length_, all_);
+    }
     for (const auto& run : runs) {
         std::uint32_t lo = 0;
         std::uint32_t hi = 0;

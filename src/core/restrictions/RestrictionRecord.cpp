@@ -81,19 +81,40 @@ void CRestrictionRecord::setExplicitFeatures(
                              static_cast<std::uint8_t>(kHasValue | (value ? kValue : 0)
                                                        | kHasExplicit | kExplicit)});
     }
-    // Key text is stored in the order entries come, so among equal keys the offset tells which
-    // came last; that one stays.
-    const auto before = [this](const FeatureEntry& a, const FeatureEntry& b) {
-        const std::u16string_view ka = text(a.key);
-        const std::u16string_view kb = text(b.key);
-        const std::size_t n = std::min(ka.size(), kb.size());
-        for (std::size_t i = 0; i < n; ++i)
-            if (ka[i] != kb[i])
-                return ka[i] < kb[i];
-        return ka.size() != kb.size() ? ka.size() < kb.size() : a.key.offset < b.key.offset;
+    // Sorted through a key per entry made once: its first four units as one number (a shorter key
+    // padded with zeros, so equal numbers need the whole keys), then the offset of its text, which
+    // grows in the order entries come, so that among equal keys the last one given ends last.
+    struct SortKey {
+        std::uint64_t prefix;
+        std::uint32_t index;
     };
-    if (!std::is_sorted(features_.begin(), features_.end(), before))
-        std::sort(features_.begin(), features_.end(), before);
+    thread_local std::vector<SortKey> order;
+    order.resize(features_.size());
+    bool sorted = true;
+    for (std::uint32_t i = 0; i < features_.size(); ++i) {
+        const KeyRef key = features_[i].key;
+        const char16_t* p = keyText_.data() + key.offset;
+        std::uint64_t v = 0;
+        for (std::uint32_t u = 0; u < 4; ++u)
+            v = (v << 16) | (u < key.length ? p[u] : 0u);
+        order[i] = {v, i};
+        sorted = sorted && (i == 0 || order[i - 1].prefix < v);
+    }
+    if (!sorted) {
+        std::sort(order.begin(), order.end(), [this](const SortKey& a, const SortKey& b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            const FeatureEntry& ea = features_[a.index];
+            const FeatureEntry& eb = features_[b.index];
+            const int c = text(ea.key).compare(text(eb.key));
+            return c != 0 ? c < 0 : ea.key.offset < eb.key.offset;
+        });
+        std::vector<FeatureEntry> inOrder;
+        inOrder.reserve(features_.capacity());
+        for (const SortKey& k : order)
+            inOrder.push_back(features_[k.index]);
+        features_.swap(inOrder);
+    }
     std::size_t kept = 0;
     for (std::size_t i = 0; i < features_.size(); ++i) {
         if (i + 1 < features_.size() && text(features_[i].key) == text(features_[i + 1].key))

@@ -62,6 +62,22 @@ std::u16string_view widen(std::string_view bytes, std::u16string& into)
     return {out, bytes.size()};
 }
 
+// No byte with the high bit set, eight bytes a step.
+bool isAscii(std::string_view bytes)
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    std::uint64_t high = 0;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        high |= word;
+    }
+    for (; p < end; ++p)
+        high |= static_cast<unsigned char>(*p);
+    return (high & 0x8080808080808080u) == 0;
+}
+
 // Low bytes of the units of the lines read so far, collected so that the CRC runs over long
 // stretches rather than line by line.
 class CCrcFeed {
@@ -271,11 +287,7 @@ void CParser::run(std::string_view bytes)
             return;
         }
 
-        const auto* in = reinterpret_cast<const unsigned char*>(line.data());
-        unsigned char high = 0;
-        for (std::size_t i = 0; i < line.size(); ++i)
-            high |= in[i];
-        feed_->addLine(line, (high & 0x80) == 0);
+        feed_->addLine(line, isAscii(line));
     }
     commitSection();
     feed_->flush();
@@ -714,7 +726,29 @@ RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
         if (end > 0) {
             size = static_cast<std::size_t>(end);
             bytes.reset(new char[size]);
-            in.read(bytes.get(), end);
+            // A file large enough to be read in parts is also read from disk in two halves at
+            // once; a failure of either half fails the read.
+            std::streamoff half = 0;
+            bool secondHalfRead = true;
+            std::jthread second;
+            if (size >= kPartsFromBytes && std::thread::hardware_concurrency() > 1) {
+                half = end / 2;
+                try {
+                    second = std::jthread([&] {
+                        std::ifstream rest(path, std::ios::binary);
+                        rest.seekg(half);
+                        rest.read(bytes.get() + half, end - half);
+                        secondHalfRead = static_cast<bool>(rest) && rest.gcount() == end - half;
+                    });
+                } catch (const std::system_error&) {
+                    half = 0;
+                }
+            }
+            in.read(bytes.get(), half != 0 ? half : end);
+            if (second.joinable())
+                second.join();
+            if (!secondHalfRead)
+                in.setstate(std::ios::failbit);
         }
     }
     if (!in) {

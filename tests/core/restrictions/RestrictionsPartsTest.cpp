@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
@@ -154,6 +158,25 @@ TEST(RestrictionsParts, ErrorsThatDependOnEarlierPartsAreReportedAsInOnePiece)
     text.insert(lineStart, "[USER late]\r\nstudio += Later\r\n");
     text += "[STUDIO Later]\r\n";
     expectSameAsInOnePiece(text, "a studio declared after its use");
+}
+
+// A file large enough to be read from disk in two halves at once reads as its bytes do.
+TEST(RestrictionsParts, ALargeFileOnDiskReadsAsItsBytes)
+{
+    const std::string text = generatedFile(100, 8000);
+    ASSERT_GT(text.size(), std::size_t{1} << 20);
+    const auto path = std::filesystem::temp_directory_path()
+        / ("vexilor-parts-" + std::to_string(::getpid()) + ".res");
+    std::ofstream(path, std::ios::binary) << text;
+    CRestrictionsModel fromDisk;
+    const RestrictionsParseResult r = readRestrictionsFile(fromDisk, path);
+    std::filesystem::remove(path);
+    CRestrictionsModel fromBytes;
+    const RestrictionsParseResult expected = parseRestrictions(fromBytes, text, {.parts = 1});
+    ASSERT_TRUE(expected.ok) << expected.errorText;
+    EXPECT_TRUE(r.ok) << r.errorText;
+    EXPECT_EQ(r.crcComputed, expected.crcComputed);
+    expectSameModel(fromDisk, fromBytes, "from disk");
 }
 
 // Lines that look like a place to split but do not open a section, and a file too short to split.
