@@ -233,8 +233,7 @@ void CRestrictionsWriter::flush()
     const char* const end = q + body_.size();
     // Into a buffer kept between flushes, then appended: resizing the output would first clear
     // the bytes about to be written.
-    const std::size_t lineFeeds = static_cast<std::size_t>(std::count(q, end, '\n'));
-    converted_.resize(std::max(converted_.size(), body_.size() + lineFeeds));
+    converted_.resize(std::max(converted_.size(), 2 * body_.size()));
     char* p = converted_.data();
     while (q < end) {
         const auto* lf = static_cast<const char*>(std::memchr(q, '\n', static_cast<std::size_t>(end - q)));
@@ -456,14 +455,16 @@ bool CRestrictionsWriter::putPlainFeatureLine(std::u16string_view key, bool valu
         return false;  // "CLASS" and "STUDIO" in any case are left to the general way
     char line[kLongest + 8];
     char16_t seen = 0;
-    bool identifier = ressyntax::isLetter(key[0]);
     for (std::size_t i = 0; i < key.size(); ++i) {
-        const char16_t unit = key[i];
-        seen |= unit;
-        identifier = identifier && ressyntax::isIdentifierPart(unit);
-        line[i] = static_cast<char>(unit);
+        seen |= key[i];
+        line[i] = static_cast<char>(key[i]);
     }
-    if (seen >= 0x80 || !identifier)
+    if (seen >= 0x80 || !ressyntax::isLetterByte(line[0]))
+        return false;
+    unsigned parts = 1;
+    for (std::size_t i = 1; i < key.size(); ++i)
+        parts &= ressyntax::isIdentifierPartByte(line[i]) ? 1u : 0u;
+    if (parts == 0)
         return false;
     std::memcpy(line + key.size(), value ? " = Y\n" : " = N\n", 5);
     put(std::string_view(line, key.size() + 5));
