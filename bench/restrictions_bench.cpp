@@ -128,13 +128,15 @@ void BM_ReadAndCountLines(benchmark::State& state)
     setBytes(state, fileBytes().size());
 }
 
-// Read from disk and parse into a model, as opening a file does.
+// Read from disk and parse into a model, as opening a file does. Argument 0: as the program reads
+// (in parts at once on a machine with several processors); 1: in one piece on one thread.
 void BM_ParseFile(benchmark::State& state)
 {
     const auto& path = filePath();
+    const RestrictionsReadOptions options{.parts = static_cast<unsigned>(state.range(0))};
     for (auto _ : state) {
         auto model = std::make_unique<CRestrictionsModel>();
-        const RestrictionsParseResult result = readRestrictionsFile(*model, path);
+        const RestrictionsParseResult result = readRestrictionsFile(*model, path, options);
         if (!result.ok)
             state.SkipWithError(result.errorText.c_str());
         benchmark::DoNotOptimize(*model);
@@ -146,9 +148,10 @@ void BM_ParseFile(benchmark::State& state)
     setBytes(state, fileBytes().size());
 }
 
-// Write the parsed model back to a file on disk.
+// Write the parsed model back to a file on disk; the argument as for parsing.
 void BM_WriteFile(benchmark::State& state)
 {
+    const RestrictionsWriteOptions options{.parts = static_cast<unsigned>(state.range(0))};
     const std::string& file = fileBytes();
     const long long before = heapInUse();
     CRestrictionsModel model;
@@ -160,7 +163,7 @@ void BM_WriteFile(benchmark::State& state)
     const auto out = std::filesystem::temp_directory_path() / "vexilor-bench-written.res";
     std::size_t written = 0;
     for (auto _ : state) {
-        const std::optional<std::string> bytes = restrictionsFileBytes(model);
+        const std::optional<std::string> bytes = restrictionsFileBytes(model, options);
         std::ofstream(out, std::ios::binary | std::ios::trunc) << *bytes;
         written = bytes->size();
     }
@@ -171,8 +174,8 @@ void BM_WriteFile(benchmark::State& state)
 
 // Wall time: a large file is read by several threads at once.
 BENCHMARK(BM_ReadAndCountLines)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ParseFile)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_WriteFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ParseFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(0)->Arg(1);
+BENCHMARK(BM_WriteFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -713,7 +713,8 @@ RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string
 }
 
 RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
-                                             const std::filesystem::path& path)
+                                             const std::filesystem::path& path,
+                                             const RestrictionsReadOptions& options)
 {
     std::ifstream in(path, std::ios::binary);
     // Read into memory that is not cleared first: every byte of it is overwritten.
@@ -731,7 +732,8 @@ RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
             std::streamoff half = 0;
             bool secondHalfRead = true;
             std::jthread second;
-            if (size >= kPartsFromBytes && std::thread::hardware_concurrency() > 1) {
+            if (options.parts != 1 && size >= kPartsFromBytes
+                && std::thread::hardware_concurrency() > 1) {
                 half = end / 2;
                 try {
                     second = std::jthread([&] {
@@ -758,7 +760,7 @@ RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
         result.errorText = errorText(0, kCouldNotOpen);
         return result;
     }
-    return parseRestrictions(model, std::string_view(bytes.get(), size));
+    return parseRestrictions(model, std::string_view(bytes.get(), size), options);
 }
 
 }  // namespace vexilor

@@ -44,8 +44,10 @@ struct RestrictionsReadOptions {
 RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string_view bytes,
                                           const RestrictionsReadOptions& options = {});
 
-// The same for a file on disk; an unreadable file gives "Could not open file." at line 0.
+// The same for a file on disk; an unreadable file gives "Could not open file." at line 0. A file
+// large enough to be read in parts is also read from disk in two halves at once.
 RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
-                                             const std::filesystem::path& path);
+                                             const std::filesystem::path& path,
+                                             const RestrictionsReadOptions& options = {});
 
 }  // namespace vexilor
