@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "restrictions/RestrictionsCrc.h"
+#include "restrictions/RestrictionsPartReading.h"
 #include "restrictions/RestrictionsTokens.h"
 #include "text/Windows1252.h"
 
@@ -573,133 +574,29 @@ void CParser::commitSection()
     refs_.clear();
 }
 
-// Below this size a file is read in one piece: starting threads would cost more than they save.
-constexpr std::size_t kPartsFromBytes = 1 << 20;
-constexpr std::size_t kMinPartBytes = 1 << 18;
-
-unsigned partCount(std::string_view bytes, const RestrictionsReadOptions& options)
-{
-    if (options.parts != 0)
-        return options.parts;
-    if (bytes.size() < kPartsFromBytes)
-        return 1;
-    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
-    return static_cast<unsigned>(
-        std::min<std::size_t>({processors, 8, bytes.size() / kMinPartBytes}));
-}
-
-// A line that opens a studio, class or user section: nothing of the section before it is read
-// past it, so a part can start there with no state but the names read before.
-bool opensSection(std::string_view line)
-{
-    for (const std::string_view keyword : {"STUDIO", "CLASS", "USER"}) {
-        CLineCursor c(line);
-        std::string_view name;
-        if (c.literal('[') && c.keyword(keyword) && c.name(name) && c.literal(']'))
-            return true;
-    }
-    return false;
-}
-
-// Where the parts of a file start: 0, then for each further part the first line at or after its
-// share of the bytes that starts with '[' and opens a section. Fewer parts when there are not
-// enough such lines.
-std::vector<std::size_t> partStarts(std::string_view bytes, unsigned parts)
-{
-    std::vector<std::size_t> starts{0};
-    for (unsigned k = 1; k < parts; ++k) {
-        std::size_t pos = std::max(starts.back() + 1, bytes.size() / parts * k);
-        std::size_t found = std::string_view::npos;
-        while (pos < bytes.size()) {
-            const std::size_t lf = bytes.find("\n[", pos - 1);
-            if (lf == std::string_view::npos)
-                break;
-            const std::size_t start = lf + 1;
-            const std::size_t end = std::min(bytes.find('\n', start), start + ressyntax::kPieceBytes);
-            if (opensSection(bytes.substr(start, end - start))) {
-                found = start;
-                break;
-            }
-            pos = start + 1;
-        }
-        if (found == std::string_view::npos)
-            break;
-        starts.push_back(found);
-    }
-    return starts;
-}
-
-// Reads the parts of a file at once and joins them in order. nullopt when the file must be read
-// in one piece after all: a part failed (the error and what stays in the model depend on the
-// parts before it), a name was declared twice or not before its use across parts, a second
-// device line, or a CRC line before the last part.
-std::optional<RestrictionsParseResult> parseInParts(CRestrictionsModel& model,
-                                                    std::string_view bytes,
-                                                    const std::vector<std::size_t>& starts)
-{
-    const std::size_t count = starts.size();
-    std::vector<RestrictionsParseResult> results(count);
-    std::vector<CRestrictionsModel> models(count - 1);
-    std::vector<std::unique_ptr<CParser>> parsers(count);
-    std::vector<char> threw(count, 0);
-    const auto read = [&](std::size_t k) {
-        const std::size_t end = k + 1 < count ? starts[k + 1] : bytes.size();
-        try {
-            CRestrictionsModel& into = k == 0 ? model : models[k - 1];
-            parsers[k] = std::make_unique<CParser>(into, results[k], k > 0);
-            parsers[k]->run(bytes.substr(starts[k], end - starts[k]));
-        } catch (...) {
-            threw[k] = 1;  // read again in one piece, where it can reach the caller
-        }
-    };
-    model.reset();
-    {
-        std::vector<std::jthread> threads;
-        for (std::size_t k = 1; k < count; ++k) {
-            try {
-                threads.emplace_back(read, k);
-            } catch (const std::system_error&) {
-                read(k);  // no thread to be had: this one reads it
-            }
-        }
-        read(0);
-    }
-    for (std::size_t k = 0; k < count; ++k) {
-        if (threw[k] || !results[k].ok || (k + 1 < count && results[k].crcSeen))
-            return std::nullopt;
-    }
-
-    RestrictionsParseResult joined = results[0];
-    CRestrictionsCrc crc = parsers[0]->crc();
-    for (std::size_t k = 1; k < count; ++k) {
-        CRestrictionsModel& part = models[k - 1];
-        if (!part.deviceName().empty()) {
-            if (!model.deviceName().empty())
-                return std::nullopt;
-            model.setDeviceName(part.deviceName());
-        }
-        for (const auto& [kind, name] : parsers[k]->namesFromEarlierParts())
-            if (!model.exists(kind, name))
-                return std::nullopt;
-        if (!model.takeEntitiesOf(std::move(part)))
-            return std::nullopt;
-        if (results[k].crcSeen) {
-            CRestrictionsCrc atLine = crc;
-            atLine.append(parsers[k]->crcAtCrcLine(), parsers[k]->crcBytesAtCrcLine());
-            joined.crcSeen = true;
-            joined.crcStated = results[k].crcStated;
-            joined.crcComputed = atLine.value();
-        }
-        crc.append(parsers[k]->crc(), parsers[k]->crcBytes());
-    }
-    return joined;
-}
-
 }  // namespace
+
+namespace partreading {
+
+PartOutcome readPart(CRestrictionsModel& model, std::string_view bytes, bool laterPart)
+{
+    PartOutcome outcome;
+    CParser parser(model, outcome.result, laterPart);
+    parser.run(bytes);
+    outcome.crc = parser.crc();
+    outcome.crcBytes = parser.crcBytes();
+    outcome.crcAtCrcLine = parser.crcAtCrcLine();
+    outcome.crcBytesAtCrcLine = parser.crcBytesAtCrcLine();
+    outcome.namesFromEarlierParts = parser.namesFromEarlierParts();
+    return outcome;
+}
+
+}  // namespace partreading
 
 RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string_view bytes,
                                           const RestrictionsReadOptions& options)
 {
+    using namespace partreading;
     const std::vector<std::size_t> starts = partStarts(bytes, partCount(bytes, options));
     if (starts.size() > 1) {
         if (std::optional<RestrictionsParseResult> result = parseInParts(model, bytes, starts))
@@ -732,7 +629,7 @@ RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
             std::streamoff half = 0;
             bool secondHalfRead = true;
             std::jthread second;
-            if (options.parts != 1 && size >= kPartsFromBytes
+            if (options.parts != 1 && size >= partreading::kPartsFromBytes
                 && std::thread::hardware_concurrency() > 1) {
                 half = end / 2;
                 try {
