@@ -277,6 +277,22 @@ private Q_SLOTS:
         QCOMPARE(p.tovrinExePath, stored);  // the executable's path is taken as stored
     }
 
+    // An intercom's file is found whatever the letter case of its name on disk; a name with no
+    // file gives the path as asked, to be created.
+    void filesAreFoundWhateverTheirLetterCase()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const char* name : {"demo.cfg", "Mixed.Res", "EXACT.cfg"})
+            QVERIFY(QFile(dir.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
+        QCOMPARE(FindFileAnyCase(dir.path(), QStringLiteral("DEMO.cfg")), dir.filePath(QStringLiteral("demo.cfg")));
+        QCOMPARE(FindFileAnyCase(dir.path(), QStringLiteral("MIXED.res")), dir.filePath(QStringLiteral("Mixed.Res")));
+        QCOMPARE(FindFileAnyCase(dir.path(), QStringLiteral("EXACT.cfg")), dir.filePath(QStringLiteral("EXACT.cfg")));
+        QCOMPARE(FindFileAnyCase(dir.path(), QStringLiteral("NEW.cfg")), dir.filePath(QStringLiteral("NEW.cfg")));
+        // A wildcard in a name matches only itself.
+        QCOMPARE(FindFileAnyCase(dir.path(), QStringLiteral("*.cfg")), dir.filePath(QStringLiteral("*.cfg")));
+    }
+
     void coloursAreBgrIntegers()
     {
         QCOMPARE(ToColorRef(QColor(1, 2, 3)), 0x00030201u);

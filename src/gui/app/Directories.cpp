@@ -1,6 +1,8 @@
 #include "app/Directories.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStringList>
 
 namespace vexilor {
 
@@ -36,6 +38,22 @@ QString CanonicalDirectory(const QString& path)
     if (slashed.endsWith(u'/') && !clean.endsWith(u'/'))
         clean += u'/';
     return QDir::toNativeSeparators(clean);
+}
+
+QString FindFileAnyCase(const QString& dir, const QString& fileName)
+{
+    const QDir directory(dir);
+    const QString exact = directory.filePath(fileName);
+    if (QFileInfo::exists(exact))
+        return exact;
+    // The name filter matches without regard to case; the comparison keeps it to the one name.
+    const QStringList candidates =
+        directory.entryList({fileName}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& candidate : candidates) {
+        if (candidate.compare(fileName, Qt::CaseInsensitive) == 0)
+            return directory.filePath(candidate);
+    }
+    return exact;
 }
 
 }  // namespace vexilor

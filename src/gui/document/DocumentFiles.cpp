@@ -1,5 +1,7 @@
 #include "document/DocumentFiles.h"
 
+#include "app/Directories.h"
+
 #include "intercom/Intercom.h"
 #include "restrictions/ResourceTypes.h"
 #include "restrictions/RestrictionsModel.h"
@@ -26,20 +28,7 @@ QString TidyIntercomName(const QString& name)
 
 QString IntercomFilePath(const QString& dir, const QString& name, const QString& ext)
 {
-    const QDir directory(dir);
-    const QString wanted = name + u'.' + ext;
-    QString path = directory.filePath(wanted);
-    if (!QFileInfo::exists(path)) {
-        const QStringList candidates =
-            directory.entryList({wanted}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        for (const QString& candidate : candidates) {
-            if (candidate.compare(wanted, Qt::CaseInsensitive) == 0) {
-                path = directory.filePath(candidate);
-                break;
-            }
-        }
-    }
-    return QDir::toNativeSeparators(path);
+    return QDir::toNativeSeparators(FindFileAnyCase(dir, name + u'.' + ext));
 }
 
 std::filesystem::path FsPath(const QString& path)

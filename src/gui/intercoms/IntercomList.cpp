@@ -1,5 +1,7 @@
 #include "intercoms/IntercomList.h"
 
+#include "app/Directories.h"
+
 #include "intercom/ConfigurationFile.h"
 
 #include <QDir>
@@ -28,18 +30,7 @@ bool SameName(const QString& a, const QString& b)
 
 QString FilePath(const QString& dir, const QString& name, const QString& ext)
 {
-    const QDir directory(dir);
-    const QString wanted = name + u'.' + ext;
-    const QString exact = directory.filePath(wanted);
-    if (QFileInfo::exists(exact))
-        return exact;
-    const QStringList candidates =
-        directory.entryList({wanted}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& candidate : candidates) {
-        if (SameName(candidate, wanted))
-            return directory.filePath(candidate);
-    }
-    return exact;
+    return FindFileAnyCase(dir, name + u'.' + ext);
 }
 
 bool FileExists(const QString& dir, const QString& name, const QString& ext)
