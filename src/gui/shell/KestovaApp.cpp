@@ -20,6 +20,8 @@
 #include <QDateTime>
 #include <QFontDatabase>
 #include <QLoggingCategory>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 namespace vexilor {
@@ -239,10 +241,18 @@ void CKestovaApp::showWindow()
         return;
     if (lcStartup().isInfoEnabled())
         new FirstPaintReporter(frame_.get(), startedMs_);
-    if (state)
+    if (state) {
         ShowWithState(*frame_, *state == showcmd::kHide ? showcmd::kNormal : *state);
-    else
+    } else {
+        // First run: maximized, over a normal size of most of the screen for when it is restored
+        // (and for a desktop that does not maximize).
+        if (const QScreen* screen = frame_->screen()) {
+            const QRect area = screen->availableGeometry();
+            const QSize size = (area.size() * 0.8).expandedTo(frame_->minimumSizeHint()).boundedTo(area.size());
+            frame_->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, area));
+        }
         frame_->showMaximized();
+    }
     frame_->raise();
     frame_->activateWindow();
 }

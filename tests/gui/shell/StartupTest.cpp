@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -242,6 +243,11 @@ void StartupTest::opensTheStartIntercomAndShowsTheWindow()
     CMainFrame* frame = app.mainFrame();
     QVERIFY(QTest::qWaitForWindowExposed(frame));
     QVERIFY(frame->isMaximized());  // no stored placement
+    // Restored, it takes most of the screen rather than its least size.
+    const QRect area = frame->screen()->availableGeometry();
+    QVERIFY2(frame->normalGeometry().width() >= area.width() * 3 / 4
+                 && frame->normalGeometry().height() >= area.height() * 3 / 4,
+             qPrintable(QStringLiteral("%1x%2").arg(frame->normalGeometry().width()).arg(frame->normalGeometry().height())));
     QCOMPARE(frame->windowTitle(), u"DEMO - Vexilor"_s);
     QVERIFY(QFile::exists(dir_.filePath(u"res/DEMO.res"_s)));
     QCOMPARE(app.splash() != nullptr, splash);
