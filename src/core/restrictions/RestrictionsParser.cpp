@@ -6,13 +6,12 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "restrictions/RestrictionsCrc.h"
 #include "restrictions/RestrictionsPartReading.h"
+#include "restrictions/RunAtOnce.h"
 #include "restrictions/RestrictionsTokens.h"
 #include "text/Windows1252.h"
 
@@ -626,26 +625,20 @@ RestrictionsParseResult readRestrictionsFile(CRestrictionsModel& model,
             bytes.reset(new char[size]);
             // A file large enough to be read in parts is also read from disk in two halves at
             // once; a failure of either half fails the read.
-            std::streamoff half = 0;
+            const bool halves = options.parts != 1 && size >= partreading::kPartsFromBytes
+                && usableThreads() > 1;
+            const std::streamoff half = halves ? end / 2 : end;
             bool secondHalfRead = true;
-            std::jthread second;
-            if (options.parts != 1 && size >= partreading::kPartsFromBytes
-                && std::thread::hardware_concurrency() > 1) {
-                half = end / 2;
-                try {
-                    second = std::jthread([&] {
-                        std::ifstream rest(path, std::ios::binary);
-                        rest.seekg(half);
-                        rest.read(bytes.get() + half, end - half);
-                        secondHalfRead = static_cast<bool>(rest) && rest.gcount() == end - half;
-                    });
-                } catch (const std::system_error&) {
-                    half = 0;
+            runAtOnce(halves ? 2 : 1, [&](std::size_t k) {
+                if (k == 0) {
+                    in.read(bytes.get(), half);
+                    return;
                 }
-            }
-            in.read(bytes.get(), half != 0 ? half : end);
-            if (second.joinable())
-                second.join();
+                std::ifstream rest(path, std::ios::binary);
+                rest.seekg(half);
+                rest.read(bytes.get() + half, end - half);
+                secondHalfRead = static_cast<bool>(rest) && rest.gcount() == end - half;
+            });
             if (!secondHalfRead)
                 in.setstate(std::ios::failbit);
         }

@@ -1,10 +1,9 @@
 #include "restrictions/RestrictionsPartReading.h"
 
 #include <algorithm>
-#include <system_error>
-#include <thread>
 
 #include "restrictions/RestrictionsTokens.h"
+#include "restrictions/RunAtOnce.h"
 
 namespace vexilor::partreading {
 
@@ -33,9 +32,8 @@ unsigned partCount(std::string_view bytes, const RestrictionsReadOptions& option
         return options.parts;
     if (bytes.size() < kPartsFromBytes)
         return 1;
-    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     return static_cast<unsigned>(
-        std::min<std::size_t>({processors, 8, bytes.size() / kMinPartBytes}));
+        std::min<std::size_t>(usableThreads(), bytes.size() / kMinPartBytes));
 }
 
 std::vector<std::size_t> partStarts(std::string_view bytes, unsigned parts)
@@ -81,17 +79,7 @@ std::optional<RestrictionsParseResult> parseInParts(CRestrictionsModel& model,
         }
     };
     model.reset();
-    {
-        std::vector<std::jthread> threads;
-        for (std::size_t k = 1; k < count; ++k) {
-            try {
-                threads.emplace_back(read, k);
-            } catch (const std::system_error&) {
-                read(k);  // no thread to be had: this one reads it
-            }
-        }
-        read(0);
-    }
+    runAtOnce(count, read);
     for (std::size_t k = 0; k < count; ++k) {
         if (threw[k] || !parts[k].result.ok || (k + 1 < count && parts[k].result.crcSeen))
             return std::nullopt;

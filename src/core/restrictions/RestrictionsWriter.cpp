@@ -5,10 +5,9 @@
 #include <cstring>
 #include <exception>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "restrictions/RestrictionsSyntax.h"
+#include "restrictions/RunAtOnce.h"
 #include "text/Windows1252.h"
 
 namespace vexilor {
@@ -295,9 +294,7 @@ bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model,
     }
     unsigned parts = options.parts;
     if (parts == 0) {
-        parts = weight < kPartsFromWeight
-            ? 1
-            : std::min(8u, std::max(1u, std::thread::hardware_concurrency()));
+        parts = weight < kPartsFromWeight ? 1 : usableThreads();
     }
     parts = static_cast<unsigned>(std::min<std::size_t>(parts, sections.size()));
     const bool written = parts > 1 ? writeInParts(model, sections, parts)
@@ -385,17 +382,7 @@ bool CRestrictionsWriter::writeInParts(const CRestrictionsModel& model,
             errors[k] = std::current_exception();
         }
     };
-    {
-        std::vector<std::jthread> threads;
-        for (std::size_t k = 1; k < count; ++k) {
-            try {
-                threads.emplace_back(write, k);
-            } catch (const std::system_error&) {
-                write(k);  // no thread to be had: this one writes it
-            }
-        }
-        write(0);
-    }
+    runAtOnce(count, write);
     for (const std::exception_ptr& error : errors)
         if (error)
             std::rethrow_exception(error);
