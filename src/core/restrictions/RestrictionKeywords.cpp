@@ -1,6 +1,11 @@
 #include "restrictions/RestrictionKeywords.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace vexilor {
 namespace {
@@ -284,6 +289,82 @@ int findRestrictionKeyword(std::u16string_view key)
         if (kKeywords[static_cast<std::size_t>(i - 1)].key == key)
             return i;
     return 0;
+}
+
+namespace {
+
+// A hash of a key's bytes from its length and its first and last eight bytes: feature keys differ
+// there, and a collision only costs a comparison.
+std::uint32_t keySlot(std::string_view bytes, std::uint32_t mask)
+{
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    if (bytes.size() >= 8) {
+        std::memcpy(&a, bytes.data(), 8);
+        std::memcpy(&b, bytes.data() + bytes.size() - 8, 8);
+    } else {
+        for (const char c : bytes)
+            a = (a << 8) | static_cast<unsigned char>(c);
+    }
+    const std::uint64_t h = (a * 0x9E3779B97F4A7C15u) ^ (b * 0xC2B2AE3D27D4EB4Fu) ^ bytes.size();
+    return static_cast<std::uint32_t>((h ^ (h >> 29)) * 0x165667B19E3779F9u >> 40) & mask;
+}
+
+struct FeatureKeyOrder {
+    static constexpr std::uint32_t kSlots = 1024;  // a power of two, over four times the keys
+    std::vector<std::u16string_view> keys;         // in ordinal order
+    std::vector<std::string> bytes;                // the same keys as bytes
+    std::array<std::int16_t, kSlots> slots{};      // a key's place, or -1; open addressing
+
+    FeatureKeyOrder()
+    {
+        for (int i = 0; i < kFeatureKeywordCount; ++i)
+            keys.push_back(featureKey(i));
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        slots.fill(-1);
+        for (std::size_t place = 0; place < keys.size(); ++place) {
+            bytes.emplace_back(keys[place].begin(), keys[place].end());
+            std::uint32_t slot = keySlot(bytes.back(), kSlots - 1);
+            while (slots[slot] >= 0)
+                slot = (slot + 1) & (kSlots - 1);
+            slots[slot] = static_cast<std::int16_t>(place);
+        }
+    }
+};
+
+const FeatureKeyOrder& featureKeyOrder()
+{
+    static const FeatureKeyOrder order;
+    return order;
+}
+
+}  // namespace
+
+int distinctFeatureKeyCount()
+{
+    return static_cast<int>(featureKeyOrder().keys.size());
+}
+
+std::u16string_view featureKeyInOrder(int place)
+{
+    const FeatureKeyOrder& order = featureKeyOrder();
+    return place >= 0 && place < static_cast<int>(order.keys.size())
+        ? order.keys[static_cast<std::size_t>(place)]
+        : std::u16string_view{};
+}
+
+int featureKeyPlace(std::string_view bytes)
+{
+    const FeatureKeyOrder& order = featureKeyOrder();
+    for (std::uint32_t slot = keySlot(bytes, FeatureKeyOrder::kSlots - 1);;
+         slot = (slot + 1) & (FeatureKeyOrder::kSlots - 1)) {
+        const int place = order.slots[slot];
+        if (place < 0)
+            return -1;
+        if (order.bytes[static_cast<std::size_t>(place)] == bytes)
+            return place;
+    }
 }
 
 }  // namespace vexilor

@@ -31,4 +31,13 @@ std::u16string_view resourceKeyName(int k);
 // The first entry whose key equals key exactly (keys are case-sensitive); 0 when there is none.
 int findRestrictionKeyword(std::u16string_view key);
 
+// The feature keys once each (entries 32 and 186 share one), in ordinal order, for sorting a file's
+// feature lines by a number instead of by their text.
+int distinctFeatureKeyCount();
+// The key at that place of the order (0 to distinctFeatureKeyCount() - 1).
+std::u16string_view featureKeyInOrder(int place);
+// The place in that order of the feature key these bytes spell, as a file stores it (feature keys
+// are ASCII); -1 when they spell none.
+int featureKeyPlace(std::string_view bytes);
+
 }  // namespace vexilor

@@ -1,6 +1,7 @@
 #include "restrictions/RestrictionRecord.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 namespace vexilor {
@@ -68,7 +69,7 @@ void CRestrictionRecord::setFeatureExplicit(std::u16string_view key, bool isExpl
 void CRestrictionRecord::setExplicitFeature(std::u16string_view key, bool value)
 {
     FeatureEntry& e = featureEntry(key);
-    e.flags = static_cast<std::uint8_t>(kHasValue | (value ? kValue : 0) | kHasExplicit | kExplicit);
+    e.flags = explicitFlags(value);
 }
 
 void CRestrictionRecord::setExplicitFeatures(
@@ -77,9 +78,7 @@ void CRestrictionRecord::setExplicitFeatures(
     if (entries.empty())
         return;
     for (const auto& [key, value] : entries) {
-        features_.push_back({storeKey(key),
-                             static_cast<std::uint8_t>(kHasValue | (value ? kValue : 0)
-                                                       | kHasExplicit | kExplicit)});
+        features_.push_back({storeKey(key), explicitFlags(value)});
     }
     // Sorted through a key per entry made once: its first four units as one number (a shorter key
     // padded with zeros, so equal numbers need the whole keys), then the offset of its text, which
@@ -122,6 +121,21 @@ void CRestrictionRecord::setExplicitFeatures(
         features_[kept++] = features_[i];
     }
     features_.resize(kept);
+}
+
+void CRestrictionRecord::setExplicitFeaturesInOrder(
+    std::span<const std::pair<std::u16string_view, bool>> entries)
+{
+    if (!features_.empty()) {
+        setExplicitFeatures(entries);
+        return;
+    }
+    assert(std::adjacent_find(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+               return !(a.first < b.first);
+           }) == entries.end());
+    for (const auto& [key, value] : entries) {
+        features_.push_back({storeKey(key), explicitFlags(value)});
+    }
 }
 
 std::optional<bool> CRestrictionRecord::findFeature(std::u16string_view key) const

@@ -35,6 +35,9 @@ public:
     // setExplicitFeature for each entry in turn (a later entry for a key wins), with one sort
     // instead of an ordered insertion per key, as a whole section of a file is read.
     void setExplicitFeatures(std::span<const std::pair<std::u16string_view, bool>> entries);
+    // The same for entries whose keys are in ordinal order, each once: no sort when the record
+    // has no features yet.
+    void setExplicitFeaturesInOrder(std::span<const std::pair<std::u16string_view, bool>> entries);
     bool featureExplicit(std::u16string_view key) const;
     bool featureValue(std::u16string_view key) const;
     // The map entries themselves; nullopt when the key is missing from that map.
@@ -124,6 +127,11 @@ private:
         KeyRef key;
         std::uint8_t flags = 0;
     };
+    // The flags of a feature set explicitly to value.
+    static std::uint8_t explicitFlags(bool value)
+    {
+        return static_cast<std::uint8_t>(kHasValue | (value ? kValue : 0) | kHasExplicit | kExplicit);
+    }
     struct ResourceEntry {
         KeyRef key;
         bool hasValues = false;

@@ -6,9 +6,11 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "restrictions/RestrictionKeywords.h"
 #include "restrictions/RestrictionsCrc.h"
 #include "restrictions/RestrictionsPartReading.h"
 #include "restrictions/RunAtOnce.h"
@@ -132,15 +134,20 @@ private:
 // Up to nine digits at p, moving p past them; false when there are none or more.
 bool shortNumber(const char*& p, const char* end, std::uint32_t& value)
 {
-    const char* const start = p;
-    value = 0;
-    for (; p < end && p - start < 10; ++p) {
-        const unsigned d = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+    const char* q = p;
+    const char* const limit = end - q > 9 ? q + 9 : end;
+    std::uint32_t v = 0;
+    for (; q < limit; ++q) {
+        const unsigned d = static_cast<unsigned char>(*q) - static_cast<unsigned>('0');
         if (d > 9)
             break;
-        value = value * 10 + d;
+        v = v * 10 + d;
     }
-    return p != start && p - start < 10;
+    if (q == p || (q < end && static_cast<unsigned>(static_cast<unsigned char>(*q) - '0') <= 9))
+        return false;
+    p = q;
+    value = v;
+    return true;
 }
 
 // The usual shape of a range list: numbers, '-' and ',' with nothing else up to the line's end.
@@ -224,6 +231,14 @@ private:
     Outcome resource(CLineCursor& c, std::string_view key, int op);
 
     void commitSection();
+    void putFeatures();
+    // A name this part refers to but has not read, kept once for the join to check.
+    void takeAsDeclaredEarlier(EntityKind kind, std::u16string_view name)
+    {
+        auto& taken = kind == EntityKind::Studio ? studiosFromEarlierParts_ : classesFromEarlierParts_;
+        if (taken.emplace(name).second)
+            namesFromEarlierParts_.emplace_back(kind, name);
+    }
     bool inClassOrUser() const { return kind_ == EntityKind::Class || kind_ == EntityKind::User; }
     std::u16string_view wide(std::string_view bytes) { return widen(bytes, scratch_); }
 
@@ -237,6 +252,8 @@ private:
     CRestrictionsCrc crcAtCrcLine_;
     std::uint64_t crcBytesAtCrcLine_ = 0;
     std::vector<std::pair<EntityKind, std::u16string>> namesFromEarlierParts_;
+    std::unordered_set<std::u16string> studiosFromEarlierParts_;
+    std::unordered_set<std::u16string> classesFromEarlierParts_;
 
     EntityKind kind_ = EntityKind::None;
     std::u16string name_;
@@ -244,14 +261,18 @@ private:
     std::u16string classOf_;
     std::vector<StudioRef> refs_;
     bool statementSeen_ = false;
-    // The feature lines of the section being read.
+    // The feature lines of the section being read, as the bytes of their keys (which stay in the
+    // file's bytes) and, for a known feature key, its place in the order of those keys.
     struct PendingFeature {
-        std::uint32_t offset;
-        std::uint32_t length;
+        std::string_view key;
+        int place;
         bool value;
     };
-    std::u16string featureText_;
     std::vector<PendingFeature> features_;
+    bool allFeaturesKnown_ = true;
+    // Per place of a known feature key: -1, or the value of its last line in the section.
+    std::vector<std::int8_t> valueByPlace_ = std::vector<std::int8_t>(distinctFeatureKeyCount(), -1);
+    std::u16string featureText_;
     std::vector<std::pair<std::u16string_view, bool>> featureViews_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;
     std::string_view lastKeyBytes_;
@@ -404,7 +425,7 @@ Outcome CParser::studioRef(CLineCursor& c)
     if (!model_.exists(EntityKind::Studio, wide(name))) {
         if (!laterPart_)
             return fail(kStudioNotDeclared);
-        namesFromEarlierParts_.emplace_back(EntityKind::Studio, wide(name));
+        takeAsDeclaredEarlier(EntityKind::Studio, wide(name));
     }
     if (op > 2)
         return fail(kStudioRefOp);
@@ -423,7 +444,7 @@ Outcome CParser::classOfUser(CLineCursor& c)
     if (!model_.exists(EntityKind::Class, wide(name))) {
         if (!laterPart_)
             return fail(kClassNotDeclared);
-        namesFromEarlierParts_.emplace_back(EntityKind::Class, wide(name));
+        takeAsDeclaredEarlier(EntityKind::Class, wide(name));
     }
     if (op != 0)
         return fail(kClassLineOp);
@@ -469,11 +490,9 @@ Outcome CParser::featureValue(CLineCursor& c, std::string_view key)
     if (!inClassOrUser())
         return fail(kFeatureOutside);
     // Kept until the section ends, so that its features are sorted into the record at once.
-    const auto offset = static_cast<std::uint32_t>(featureText_.size());
-    featureText_.resize(offset + key.size());
-    for (std::size_t i = 0; i < key.size(); ++i)
-        featureText_[offset + i] = text::kWindows1252Units[static_cast<unsigned char>(key[i])];
-    features_.push_back({offset, static_cast<std::uint32_t>(key.size()), value});
+    const int place = featureKeyPlace(key);
+    allFeaturesKnown_ = allFeaturesKnown_ && place >= 0;
+    features_.push_back({key, place, value});
     statementSeen_ = true;
     return Outcome::Done;
 }
@@ -547,16 +566,41 @@ Outcome CParser::resource(CLineCursor& c, std::string_view keyBytes, int op)
     return Outcome::Done;
 }
 
+void CParser::putFeatures()
+{
+    featureViews_.clear();
+    if (allFeaturesKnown_) {
+        // Known keys only: their places put them in order, and a later line of a key wins.
+        for (const PendingFeature& f : features_)
+            valueByPlace_[static_cast<std::size_t>(f.place)] = f.value ? 1 : 0;
+        for (std::size_t place = 0; place < valueByPlace_.size(); ++place) {
+            if (valueByPlace_[place] < 0)
+                continue;
+            featureViews_.emplace_back(featureKeyInOrder(static_cast<int>(place)), valueByPlace_[place] == 1);
+            valueByPlace_[place] = -1;
+        }
+        record_.setExplicitFeaturesInOrder(featureViews_);
+    } else {
+        featureText_.clear();
+        for (const PendingFeature& f : features_)
+            for (const char b : f.key)
+                featureText_.push_back(text::kWindows1252Units[static_cast<unsigned char>(b)]);
+        std::size_t offset = 0;
+        for (const PendingFeature& f : features_) {
+            featureViews_.emplace_back(std::u16string_view(featureText_).substr(offset, f.key.size()), f.value);
+            offset += f.key.size();
+        }
+        record_.setExplicitFeatures(featureViews_);
+    }
+    features_.clear();
+    allFeaturesKnown_ = true;
+}
+
 void CParser::commitSection()
 {
     if (kind_ == EntityKind::None)
         return;
-    featureViews_.clear();
-    for (const PendingFeature& f : features_)
-        featureViews_.emplace_back(std::u16string_view(featureText_).substr(f.offset, f.length), f.value);
-    record_.setExplicitFeatures(featureViews_);
-    features_.clear();
-    featureText_.clear();
+    putFeatures();
     record_.compact();
     // The next record likely has as many entries: room for them is made at once.
     const std::size_t features = record_.featureCount();

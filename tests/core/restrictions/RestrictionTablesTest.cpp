@@ -46,6 +46,27 @@ TEST(RestrictionKeywords, EntriesThatAreEasyToGetWrong)
     EXPECT_EQ(findRestrictionKeyword(u"kp.alphas"), 0);
 }
 
+// Every feature key has a place in the ordinal order of the keys, found from its bytes; bytes that
+// spell no feature key have none.
+TEST(RestrictionKeywords, FeatureKeysHaveTheirPlaceInKeyOrder)
+{
+    ASSERT_EQ(distinctFeatureKeyCount(), kFeatureKeywordCount - 1);
+    for (int place = 1; place < distinctFeatureKeyCount(); ++place)
+        EXPECT_LT(featureKeyInOrder(place - 1), featureKeyInOrder(place)) << place;
+    for (int i = 0; i < kFeatureKeywordCount; ++i) {
+        const std::string bytes(featureKey(i).begin(), featureKey(i).end());
+        const int place = featureKeyPlace(bytes);
+        ASSERT_GE(place, 0) << bytes;
+        EXPECT_EQ(featureKeyInOrder(place), featureKey(i)) << bytes;
+    }
+    for (const std::string& bytes : std::vector<std::string>{"", "kp.alphas", "KP.Alphas ", "KP.Alpha", "P.Alphas", "KP.Edit",
+                                    "KP.Alphas\xe9", std::string(300, 'K')}) {
+        EXPECT_EQ(featureKeyPlace(bytes), -1) << bytes;
+    }
+    EXPECT_TRUE(featureKeyInOrder(-1).empty());
+    EXPECT_TRUE(featureKeyInOrder(distinctFeatureKeyCount()).empty());
+}
+
 TEST(RestrictionKeywords, FeaturesHaveLabelsAndEveryKeyButOneIsUnique)
 {
     std::set<std::u16string_view> keys;

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <optional>
+#include <tuple>
 #include <vector>
 
 #include "restrictions/RestrictionsCrc.h"
@@ -237,6 +239,47 @@ TEST(RestrictionsParser, ResourceLinesSetValuesAndExplicitMarks)
             EXPECT_EQ(rec.resourceValue(u"KP.Edit", n), allowed) << c.what << " n=" << n;
         }
         EXPECT_EQ(rec.resourceExplicit(u"KP.Edit", 5000), c.tailExplicit) << c.what;
+    }
+}
+
+// A section's feature lines end in key order with the last line of a key winning, whether every
+// key is a known feature key (placed by number) or not (sorted by text).
+TEST(RestrictionsParser, FeatureLinesEndInKeyOrderWithTheLastLineOfAKeyWinning)
+{
+    struct FeatureLinesCase {
+        const char* what;
+        std::vector<std::pair<std::string, bool>> lines;
+    };
+    const FeatureLinesCase cases[] = {
+        {"known keys out of order, one twice",
+         {{"Menus.All", true}, {"KP.Alphas", false}, {"Icom.Config", true}, {"KP.Alphas", true},
+          {"App.Prefs.Alpha", false}, {"Icom.Comm", true}}},
+        {"a key that is no feature key among known ones",
+         {{"Menus.All", true}, {"Zeta.Custom", false}, {"KP.Alphas", true}, {"Zeta.Custom", true}}},
+        {"a key in another case and a near miss",
+         {{"kp.alphas", true}, {"KP.Alphas", false}, {"KP.Alpha", true}}},
+        {"a quoted key and one with a code-page byte",
+         {{"\"Icom.Config\"", false}, {"Icom.Config", true}, {"Caf\xe9.Key", true}}},
+    };
+    for (const FeatureLinesCase& c : cases) {
+        std::string file = "[USER u]\r\n";
+        CRestrictionRecord expected;
+        for (const auto& [key, value] : c.lines) {
+            file += key + (value ? " = Y\r\n" : " = N\r\n");
+            const std::string unquoted = key.front() == '"' ? key.substr(1, key.size() - 2) : key;
+            std::u16string wide;
+            for (const char b : unquoted)
+                wide.push_back(b == '\xe9' ? u'\u00e9' : static_cast<char16_t>(b));
+            expected.setExplicitFeature(wide, value);
+        }
+        CRestrictionsModel model;
+        const auto r = parse(model, file);
+        ASSERT_TRUE(r.ok) << c.what << r.errorText;
+        std::vector<std::tuple<std::u16string, std::optional<bool>, std::optional<bool>>> want, got;
+        expected.forEachFeatureEntry([&](std::u16string_view k, auto v, auto e) { want.emplace_back(k, v, e); });
+        model.findRecord(EntityKind::User, u"u")->forEachFeatureEntry(
+            [&](std::u16string_view k, auto v, auto e) { got.emplace_back(k, v, e); });
+        EXPECT_EQ(got, want) << c.what;
     }
 }
 
