@@ -310,6 +310,25 @@ std::uint32_t keySlot(std::string_view bytes, std::uint32_t mask)
     return static_cast<std::uint32_t>((h ^ (h >> 29)) * 0x165667B19E3779F9u >> 40) & mask;
 }
 
+// Whether the two are the same bytes, compared eight at a time: a key is a few words long.
+bool sameBytes(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size();
+    if (n != b.size())
+        return false;
+    if (n < 8)
+        return a == b;
+    const auto word = [](const char* p) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, 8);
+        return w;
+    };
+    for (std::size_t i = 0; i + 8 < n; i += 8)
+        if (word(a.data() + i) != word(b.data() + i))
+            return false;
+    return word(a.data() + n - 8) == word(b.data() + n - 8);
+}
+
 struct FeatureKeyOrder {
     static constexpr std::uint32_t kSlots = 1024;  // a power of two, over four times the keys
     std::vector<std::u16string_view> keys;         // in ordinal order
@@ -341,17 +360,9 @@ const FeatureKeyOrder& featureKeyOrder()
 
 }  // namespace
 
-int distinctFeatureKeyCount()
+std::span<const std::u16string_view> featureKeysInOrder()
 {
-    return static_cast<int>(featureKeyOrder().keys.size());
-}
-
-std::u16string_view featureKeyInOrder(int place)
-{
-    const FeatureKeyOrder& order = featureKeyOrder();
-    return place >= 0 && place < static_cast<int>(order.keys.size())
-        ? order.keys[static_cast<std::size_t>(place)]
-        : std::u16string_view{};
+    return featureKeyOrder().keys;
 }
 
 int featureKeyPlace(std::string_view bytes)
@@ -362,7 +373,7 @@ int featureKeyPlace(std::string_view bytes)
         const int place = order.slots[slot];
         if (place < 0)
             return -1;
-        if (order.bytes[static_cast<std::size_t>(place)] == bytes)
+        if (sameBytes(order.bytes[static_cast<std::size_t>(place)], bytes))
             return place;
     }
 }

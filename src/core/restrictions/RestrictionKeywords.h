@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string_view>
 
 namespace vexilor {
@@ -32,10 +33,8 @@ std::u16string_view resourceKeyName(int k);
 int findRestrictionKeyword(std::u16string_view key);
 
 // The feature keys once each (entries 32 and 186 share one), in ordinal order, for sorting a file's
-// feature lines by a number instead of by their text.
-int distinctFeatureKeyCount();
-// The key at that place of the order (0 to distinctFeatureKeyCount() - 1).
-std::u16string_view featureKeyInOrder(int place);
+// feature lines by their place in this order instead of by their text.
+std::span<const std::u16string_view> featureKeysInOrder();
 // The place in that order of the feature key these bytes spell, as a file stores it (feature keys
 // are ASCII); -1 when they spell none.
 int featureKeyPlace(std::string_view bytes);

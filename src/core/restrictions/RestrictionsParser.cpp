@@ -271,7 +271,8 @@ private:
     std::vector<PendingFeature> features_;
     bool allFeaturesKnown_ = true;
     // Per place of a known feature key: -1, or the value of its last line in the section.
-    std::vector<std::int8_t> valueByPlace_ = std::vector<std::int8_t>(distinctFeatureKeyCount(), -1);
+    const std::span<const std::u16string_view> featureKeys_ = featureKeysInOrder();
+    std::vector<std::int8_t> valueByPlace_ = std::vector<std::int8_t>(featureKeys_.size(), -1);
     std::u16string featureText_;
     std::vector<std::pair<std::u16string_view, bool>> featureViews_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;
@@ -576,7 +577,7 @@ void CParser::putFeatures()
         for (std::size_t place = 0; place < valueByPlace_.size(); ++place) {
             if (valueByPlace_[place] < 0)
                 continue;
-            featureViews_.emplace_back(featureKeyInOrder(static_cast<int>(place)), valueByPlace_[place] == 1);
+            featureViews_.emplace_back(featureKeys_[place], valueByPlace_[place] == 1);
             valueByPlace_[place] = -1;
         }
         record_.setExplicitFeaturesInOrder(featureViews_);
