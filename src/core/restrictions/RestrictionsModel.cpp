@@ -37,24 +37,29 @@ void moveEntry(NameMap<T>& map, std::u16string_view old, std::u16string_view new
 
 }  // namespace
 
-bool CRestrictionsModel::takeEntitiesOf(CRestrictionsModel&& other)
+bool CRestrictionsModel::canTakeEntitiesOf(const CRestrictionsModel& other) const
 {
     const auto clash = [](const RecordMap& mine, const RecordMap& theirs) {
         return std::any_of(theirs.begin(), theirs.end(),
                            [&](const auto& entry) { return mine.contains(entry.first); });
     };
-    if (clash(studios_, other.studios_) || clash(classes_, other.classes_)
-        || clash(users_, other.users_)) {
-        return false;
-    }
-    // Links are keyed by the class or user names just checked, so they cannot clash either.
+    return !clash(studios_, other.studios_) && !clash(classes_, other.classes_)
+        && !clash(users_, other.users_);
+}
+
+void CRestrictionsModel::takeRecordsOf(CRestrictionsModel& other)
+{
     studios_.merge(other.studios_);
     classes_.merge(other.classes_);
     users_.merge(other.users_);
+}
+
+void CRestrictionsModel::takeLinksOf(CRestrictionsModel& other)
+{
+    // Keyed by class and user names that are new here, so none of them clashes either.
     classOfUser_.merge(other.classOfUser_);
     classStudioRefs_.merge(other.classStudioRefs_);
     userStudioRefs_.merge(other.userStudioRefs_);
-    return true;
 }
 
 void CRestrictionsModel::reset()

@@ -103,10 +103,14 @@ public:
     void setStudioRefs(EntityKind kind, std::u16string_view name, std::vector<StudioRef> refs);
     void appendStudioRef(EntityKind kind, std::u16string_view name, StudioRef ref);
 
-    // Moves the studios, classes and users of other, with their links, into this model, as the
-    // parts of one file read apart are joined. False, changing nothing, when one of their names
-    // is in use here already. Other's device name and flags are not taken.
-    bool takeEntitiesOf(CRestrictionsModel&& other);
+    // Joining the parts of one file read apart, in steps: whether none of the names of other's
+    // studios, classes and users is in use here; moving those records into this model; moving
+    // their links (class of a user, studio references). A move leaves in other the entries whose
+    // names are in use here. The records and the links lie in separate maps, so the two moves can
+    // run at once. Other's device name and flags are not taken.
+    bool canTakeEntitiesOf(const CRestrictionsModel& other) const;
+    void takeRecordsOf(CRestrictionsModel& other);
+    void takeLinksOf(CRestrictionsModel& other);
 
     // Calls the enumerator once per name of that kind in map order; returns the count.
     std::size_t names(EntityKind kind, CRestrictionsEnumerator& enumerator) const;

@@ -97,7 +97,20 @@ std::optional<RestrictionsParseResult> parseInParts(CRestrictionsModel& model,
         for (const auto& [kind, name] : parts[k].namesFromEarlierParts)
             if (!model.exists(kind, name))
                 return std::nullopt;
-        if (!model.takeEntitiesOf(std::move(part)))
+        // The records and their links lie in separate maps, and each step walks nodes another
+        // thread made, so the links move while the names are checked and the records moved. A
+        // clash means reading the file again in one piece, so links moved beside it do no harm.
+        bool clash = false;
+        runAtOnce(2, [&](std::size_t k) {
+            if (k == 1) {
+                model.takeLinksOf(part);
+                return;
+            }
+            clash = !model.canTakeEntitiesOf(part);
+            if (!clash)
+                model.takeRecordsOf(part);
+        });
+        if (clash)
             return std::nullopt;
         if (parts[k].result.crcSeen) {
             CRestrictionsCrc atLine = crc;
