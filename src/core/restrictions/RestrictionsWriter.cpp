@@ -269,6 +269,13 @@ std::size_t weightOf(const CRestrictionRecord& record)
     return 1 + record.featureCount() + 2 * record.resourceKeyCount();
 }
 
+// Output room made at once for that weight: generous, since room not written to costs no memory,
+// while growing a large output copies it and touches fresh pages.
+std::size_t roomFor(std::size_t weight)
+{
+    return 64 * weight;
+}
+
 }  // namespace
 
 bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model,
@@ -297,6 +304,7 @@ bool CRestrictionsWriter::writeFile(const CRestrictionsModel& model,
         parts = weight < kPartsFromWeight ? 1 : usableThreads();
     }
     parts = static_cast<unsigned>(std::min<std::size_t>(parts, sections.size()));
+    out_.reserve(out_.size() + roomFor(weight));
     const bool written = parts > 1 ? writeInParts(model, sections, parts)
                                    : writeSections(model, sections);
     if (!written) {
@@ -347,8 +355,8 @@ bool CRestrictionsWriter::writeSections(const CRestrictionsModel& model,
     return true;
 }
 
-// Each part is written by a writer of its own whose CRC starts from zero; the parts' bytes are
-// then put out in order and their CRCs joined to this one's.
+// The first part is written by this writer; each further part by a writer of its own whose CRC
+// starts from zero, and its bytes are then put out in order and its CRC joined to this one's.
 bool CRestrictionsWriter::writeInParts(const CRestrictionsModel& model,
                                        std::span<const Section> sections, unsigned parts)
 {
@@ -358,13 +366,17 @@ bool CRestrictionsWriter::writeInParts(const CRestrictionsModel& model,
         total += weightOf(*section.record);
     // Part k ends where the weight so far reaches k + 1 shares of the total.
     std::vector<std::size_t> ends;
+    std::vector<std::size_t> weights;
     std::size_t weight = 0;
     for (std::size_t i = 0; i < sections.size() && ends.size() + 1 < parts; ++i) {
         weight += weightOf(*sections[i].record);
-        if (weight * parts >= total * (ends.size() + 1))
+        if (weight * parts >= total * (ends.size() + 1)) {
             ends.push_back(i + 1);
+            weights.push_back(weight);
+        }
     }
     ends.push_back(sections.size());
+    weights.push_back(total);
 
     const std::size_t count = ends.size();
     std::vector<std::string> outs(count);
@@ -374,10 +386,15 @@ bool CRestrictionsWriter::writeInParts(const CRestrictionsModel& model,
     const auto write = [&](std::size_t k) {
         try {
             const std::size_t begin = k == 0 ? 0 : ends[k - 1];
-            writers[k] = std::make_unique<CRestrictionsWriter>(outs[k]);
-            writers[k]->crc_ = CRestrictionsCrc::fromZero();
-            written[k] = writers[k]->writeSections(model, sections.subspan(begin, ends[k] - begin));
-            writers[k]->flush();
+            CRestrictionsWriter* writer = this;
+            if (k > 0) {
+                outs[k].reserve(roomFor(weights[k] - weights[k - 1]));
+                writers[k] = std::make_unique<CRestrictionsWriter>(outs[k]);
+                writer = writers[k].get();
+                writer->crc_ = CRestrictionsCrc::fromZero();
+            }
+            written[k] = writer->writeSections(model, sections.subspan(begin, ends[k] - begin));
+            writer->flush();
         } catch (...) {
             errors[k] = std::current_exception();
         }
@@ -391,8 +408,10 @@ bool CRestrictionsWriter::writeInParts(const CRestrictionsModel& model,
     for (const std::string& out : outs)
         bytes += out.size();
     out_.reserve(bytes + 64);
-    for (std::size_t k = 0; k < count; ++k) {
-        // A part that failed stops after what it wrote, as writing in one piece would.
+    // A part that failed stops after what it wrote, as writing in one piece would.
+    if (!written[0])
+        return false;
+    for (std::size_t k = 1; k < count; ++k) {
         out_.append(outs[k]);
         crc_.append(writers[k]->crc_, writers[k]->crcBytes_);
         crcBytes_ += writers[k]->crcBytes_;
