@@ -20,16 +20,22 @@ std::uint16_t bitwise(const std::vector<std::uint8_t>& bytes)
     return static_cast<std::uint16_t>((r << 8) | (r >> 8));
 }
 
+// count bytes of a fixed pseudo-random run that starts from seed.
+std::vector<std::uint8_t> pseudoRandomBytes(std::uint32_t seed, std::size_t count)
+{
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < count; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bytes.push_back(static_cast<std::uint8_t>(seed >> 16));
+    }
+    return bytes;
+}
+
 // Runs fold many bytes a step; every length and every split of a run must give the value of the
 // bytes taken one by one.
 TEST(RestrictionsCrc, RunsOfAnyLengthAndSplitEqualTheBitwiseCrc)
 {
-    std::vector<std::uint8_t> bytes;
-    std::uint32_t x = 99;
-    for (int i = 0; i < 100; ++i) {
-        x = x * 1103515245u + 12345u;
-        bytes.push_back(static_cast<std::uint8_t>(x >> 16));
-    }
+    const std::vector<std::uint8_t> bytes = pseudoRandomBytes(99, 100);
     for (std::size_t length = 0; length <= bytes.size(); ++length) {
         const std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + long(length));
         CRestrictionsCrc whole;
@@ -47,12 +53,7 @@ TEST(RestrictionsCrc, RunsOfAnyLengthAndSplitEqualTheBitwiseCrc)
 // (an empty head or tail included) the joined value is the CRC of the whole.
 TEST(RestrictionsCrc, AppendingThePartAfterACutGivesTheCrcOfTheWhole)
 {
-    std::vector<std::uint8_t> bytes;
-    std::uint32_t x = 7;
-    for (int i = 0; i < 300; ++i) {
-        x = x * 1103515245u + 12345u;
-        bytes.push_back(static_cast<std::uint8_t>(x >> 16));
-    }
+    const std::vector<std::uint8_t> bytes = pseudoRandomBytes(7, 300);
     for (const std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{15}, std::size_t{16},
                                   std::size_t{17}, std::size_t{255}, std::size_t{299}, std::size_t{300}}) {
         CRestrictionsCrc head;
