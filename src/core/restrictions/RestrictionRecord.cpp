@@ -4,6 +4,8 @@
 #include <cassert>
 #include <utility>
 
+#include "text/Ordinal.h"
+
 namespace vexilor {
 
 CRestrictionRecord::KeyRef CRestrictionRecord::storeKey(std::u16string_view key)
@@ -21,7 +23,7 @@ std::uint32_t CRestrictionRecord::findFeatureIndex(std::u16string_view key) cons
     std::uint32_t hi = static_cast<std::uint32_t>(features_.size());
     while (lo < hi) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
-        const int c = text(features_[mid].key).compare(key);
+        const int c = text::compareOrdinal(text(features_[mid].key), key);
         if (c == 0)
             return mid;
         if (c < 0)
@@ -34,7 +36,7 @@ std::uint32_t CRestrictionRecord::findFeatureIndex(std::u16string_view key) cons
 
 CRestrictionRecord::FeatureEntry& CRestrictionRecord::featureEntry(std::u16string_view key)
 {
-    if (features_.empty() || text(features_.back().key) < key) {
+    if (features_.empty() || text::compareOrdinal(text(features_.back().key), key) < 0) {
         features_.push_back({storeKey(key), 0});
         return features_.back();
     }
@@ -42,7 +44,7 @@ CRestrictionRecord::FeatureEntry& CRestrictionRecord::featureEntry(std::u16strin
     std::uint32_t hi = static_cast<std::uint32_t>(features_.size());
     while (lo < hi) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
-        const int c = text(features_[mid].key).compare(key);
+        const int c = text::compareOrdinal(text(features_[mid].key), key);
         if (c == 0)
             return features_[mid];
         if (c < 0)
@@ -105,7 +107,7 @@ void CRestrictionRecord::setExplicitFeatures(
                 return a.prefix < b.prefix;
             const FeatureEntry& ea = features_[a.index];
             const FeatureEntry& eb = features_[b.index];
-            const int c = text(ea.key).compare(text(eb.key));
+            const int c = text::compareOrdinal(text(ea.key), text(eb.key));
             return c != 0 ? c < 0 : ea.key.offset < eb.key.offset;
         });
         std::vector<FeatureEntry> inOrder;
@@ -166,14 +168,14 @@ bool CRestrictionRecord::featureValue(std::u16string_view key) const
 
 std::uint32_t CRestrictionRecord::findResourceIndex(std::u16string_view key) const
 {
-    if (lastResource_ != kNone && text(resources_[lastResource_].key) == key)
+    if (lastResource_ != kNone && text::sameUnits(text(resources_[lastResource_].key), key))
         return lastResource_;
     std::uint32_t lo = 0;
     std::uint32_t hi = static_cast<std::uint32_t>(resourceOrder_.size());
     while (lo < hi) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
         const std::uint32_t index = resourceOrder_[mid];
-        const int c = text(resources_[index].key).compare(key);
+        const int c = text::compareOrdinal(text(resources_[index].key), key);
         if (c == 0) {
             lastResource_ = index;
             return index;
@@ -188,22 +190,24 @@ std::uint32_t CRestrictionRecord::findResourceIndex(std::u16string_view key) con
 
 CRestrictionRecord::ResourceEntry& CRestrictionRecord::resourceEntry(std::u16string_view key)
 {
-    if (lastResource_ != kNone && text(resources_[lastResource_].key) == key)
+    if (lastResource_ != kNone && text::sameUnits(text(resources_[lastResource_].key), key))
         return resources_[lastResource_];
     // A key past the last one, as keys of a file come, is added without a search.
     std::uint32_t at = static_cast<std::uint32_t>(resourceOrder_.size());
-    if (!resourceOrder_.empty() && !(text(resources_[resourceOrder_.back()].key) < key)) {
+    if (!resourceOrder_.empty()
+        && text::compareOrdinal(text(resources_[resourceOrder_.back()].key), key) >= 0) {
         std::uint32_t lo = 0;
         std::uint32_t hi = at;
         while (lo < hi) {
             const std::uint32_t mid = lo + (hi - lo) / 2;
-            if (text(resources_[resourceOrder_[mid]].key) < key)
+            if (text::compareOrdinal(text(resources_[resourceOrder_[mid]].key), key) < 0)
                 lo = mid + 1;
             else
                 hi = mid;
         }
         at = lo;
-        if (at < resourceOrder_.size() && text(resources_[resourceOrder_[at]].key) == key) {
+        if (at < resourceOrder_.size()
+            && text::sameUnits(text(resources_[resourceOrder_[at]].key), key)) {
             lastResource_ = resourceOrder_[at];
             return resources_[lastResource_];
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "restrictions/RestrictionRecord.h"
+#include "text/Ordinal.h"
 
 namespace vexilor {
 
@@ -49,7 +50,7 @@ private:
 // Maps keyed by names order them ordinally: UTF-16 code units compared as unsigned numbers, so
 // "B" sorts before "a" and "Tom" and "tom" are two names.
 template <class T>
-using NameMap = std::map<std::u16string, T, std::less<>>;
+using NameMap = std::map<std::u16string, T, text::OrdinalLess>;
 using RecordMap = NameMap<CRestrictionRecord>;
 
 // The in-memory form of one restrictions file: device name, studios, classes and users with their
