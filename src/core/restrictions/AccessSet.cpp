@@ -6,36 +6,36 @@
 namespace vexilor {
 namespace {
 
-// Sets bits lo to hi (inclusive) of a byte array, whole bytes at a time.
-void setBits(std::uint8_t* bytes, std::uint32_t lo, std::uint32_t hi)
+using Word = std::uint64_t;
+constexpr Word kOnes = ~Word{0};
+
+// Sets bits lo to hi (inclusive) of an array of words.
+void setBits(Word* words, std::uint32_t lo, std::uint32_t hi)
 {
-    const std::uint32_t first = lo / 8;
-    const std::uint32_t last = hi / 8;
-    const auto from = static_cast<std::uint8_t>(0xFFu << (lo % 8));
-    const auto to = static_cast<std::uint8_t>(0xFFu >> (7 - hi % 8));
-    if (first == last) {
-        bytes[first] |= static_cast<std::uint8_t>(from & to);
-        return;
-    }
-    bytes[first] |= from;
-    std::memset(bytes + first + 1, 0xFF, last - first - 1);
-    bytes[last] |= to;
+    std::uint32_t w = lo / 64;
+    const std::uint32_t last = hi / 64;
+    Word mask = kOnes << (lo % 64);
+    for (; w < last; ++w, mask = kOnes)
+        words[w] |= mask;
+    words[w] |= mask & (kOnes >> (63 - hi % 64));
 }
 
-// Clears bits lo to hi (inclusive) of a byte array.
-void clearBits(std::uint8_t* bytes, std::uint32_t lo, std::uint32_t hi)
+// Clears bits lo to hi (inclusive) of an array of words.
+void clearBits(Word* words, std::uint32_t lo, std::uint32_t hi)
 {
-    const std::uint32_t first = lo / 8;
-    const std::uint32_t last = hi / 8;
-    const auto from = static_cast<std::uint8_t>(0xFFu << (lo % 8));
-    const auto to = static_cast<std::uint8_t>(0xFFu >> (7 - hi % 8));
-    if (first == last) {
-        bytes[first] &= static_cast<std::uint8_t>(~(from & to));
-        return;
-    }
-    bytes[first] &= static_cast<std::uint8_t>(~from);
-    std::memset(bytes + first + 1, 0x00, last - first - 1);
-    bytes[last] &= static_cast<std::uint8_t>(~to);
+    std::uint32_t w = lo / 64;
+    const std::uint32_t last = hi / 64;
+    Word mask = kOnes << (lo % 64);
+    for (; w < last; ++w, mask = kOnes)
+        words[w] &= ~mask;
+    words[w] &= ~(mask & (kOnes >> (63 - hi % 64)));
+}
+
+// Clears the bits of the last word that lie past count.
+void maskTail(Word* words, std::uint32_t count)
+{
+    if (count % 64 != 0)
+        words[(count - 1) / 64] &= (Word{1} << (count % 64)) - 1;
 }
 
 // The valid part of a run of a range list: (lo, hi) ordered and clipped to kMaxResourceNumber;
@@ -61,64 +61,55 @@ std::uint32_t runsLength(std::span<const std::pair<std::uint32_t, std::uint32_t>
     return length;
 }
 
-// Clears the bits of the last byte that lie past count.
-void maskTail(std::uint8_t* bytes, std::uint32_t count)
+std::uint32_t wordsFor(std::uint32_t length)
 {
-    if (count % 8 != 0)
-        bytes[(count - 1) / 8] &= static_cast<std::uint8_t>((1u << (count % 8)) - 1);
+    return (length + 63) / 64;
 }
 
-// Turns every resource below the arrays' length into a specified one with its current value, so
-// that the value bytes alone hold the set's values there. Eight bytes at a time: the two arrays
-// never overlap, which the compiler cannot see through the byte pointers.
-void specifyAll(std::uint8_t* s, std::uint8_t* v, std::uint32_t count, bool all)
+std::unique_ptr<Word[]> copyOf(const Word* words, std::size_t count)
 {
     if (count == 0)
-        return;
-    const std::uint64_t tail = all ? ~std::uint64_t{0} : 0;
-    const std::uint32_t bytes = (count + 7) / 8;
-    std::uint32_t i = 0;
-    for (; i + 8 <= bytes; i += 8) {
-        std::uint64_t sw = 0;
-        std::uint64_t vw = 0;
-        std::memcpy(&sw, s + i, 8);
-        std::memcpy(&vw, v + i, 8);
-        vw = (sw & vw) | (~sw & tail);
-        std::memcpy(v + i, &vw, 8);
-    }
-    for (; i < bytes; ++i)
-        v[i] = static_cast<std::uint8_t>((s[i] & v[i]) | (~s[i] & tail));
-    std::memset(s, 0xFF, bytes);
-    maskTail(s, count);
-    maskTail(v, count);
+        return nullptr;
+    std::unique_ptr<Word[]> copy(new Word[count]);
+    std::memcpy(copy.get(), words, count * sizeof(Word));
+    return copy;
 }
 
 }  // namespace
 
-CAccessSet::CAccessSet(const CAccessSet& other) : length_(other.length_), all_(other.all_)
+CAccessSet::CAccessSet(const CAccessSet& other)
+    : bits_(copyOf(other.bits_.get(), other.storedWords())),
+      length_(other.length_),
+      all_(other.all_),
+      form_(other.form_),
+      fill_(other.fill_)
 {
-    if (other.bits_) {
-        bits_.reset(new std::uint8_t[2 * std::size_t(byteCount())]);
-        std::memcpy(bits_.get(), other.bits_.get(), 2 * std::size_t(byteCount()));
-    }
 }
 
 CAccessSet::CAccessSet(CAccessSet&& other) noexcept
-    : bits_(std::move(other.bits_)), length_(other.length_), all_(other.all_)
+    : bits_(std::move(other.bits_)),
+      length_(other.length_),
+      all_(other.all_),
+      form_(other.form_),
+      fill_(other.fill_)
 {
     other.length_ = 0;
+    other.form_ = Form::None;
 }
 
 CAccessSet& CAccessSet::operator=(const CAccessSet& other)
 {
     if (this == &other)
         return *this;
-    if (byteCount() != other.byteCount() || !bits_)
-        bits_.reset(other.bits_ ? new std::uint8_t[2 * std::size_t(other.byteCount())] : nullptr);
+    const std::size_t n = other.storedWords();
+    if (n != storedWords() || !bits_)
+        bits_.reset(n ? new Word[n] : nullptr);
     length_ = other.length_;
     all_ = other.all_;
-    if (other.bits_)
-        std::memcpy(bits_.get(), other.bits_.get(), 2 * std::size_t(byteCount()));
+    form_ = other.form_;
+    fill_ = other.fill_;
+    if (n)
+        std::memcpy(bits_.get(), other.bits_.get(), n * sizeof(Word));
     return *this;
 }
 
@@ -127,7 +118,10 @@ CAccessSet& CAccessSet::operator=(CAccessSet&& other) noexcept
     bits_ = std::move(other.bits_);
     length_ = other.length_;
     all_ = other.all_;
+    form_ = other.form_;
+    fill_ = other.fill_;
     other.length_ = 0;
+    other.form_ = Form::None;
     return *this;
 }
 
@@ -138,28 +132,32 @@ CAccessSet CAccessSet::uniform(bool v)
     return s;
 }
 
+std::size_t CAccessSet::storedWords() const
+{
+    switch (form_) {
+    case Form::None:
+    case Form::Filled: return 0;
+    case Form::Dense:
+    case Form::Mirrored: return words();
+    case Form::Split: break;
+    }
+    return 2 * std::size_t(words());
+}
+
 CBitArray CAccessSet::specified() const
 {
     CBitArray a(length_);
-    a.loadBytes(specifiedBytes());
+    for (std::uint32_t i = 0; i < a.byteCount(); ++i)
+        a.data()[i] = static_cast<std::uint8_t>(specifiedWordAt(i / 8) >> (8 * (i % 8)));
     return a;
 }
 
 CBitArray CAccessSet::values() const
 {
     CBitArray a(length_);
-    a.loadBytes(valueBytes());
+    for (std::uint32_t i = 0; i < a.byteCount(); ++i)
+        a.data()[i] = static_cast<std::uint8_t>(ownValueWordAt(i / 8) >> (8 * (i % 8)));
     return a;
-}
-
-void CAccessSet::resize(std::uint32_t length)
-{
-    const std::uint32_t bytes = (length + 7) / 8;
-    if (bytes != byteCount() || !bits_)
-        bits_.reset(bytes ? new std::uint8_t[2 * std::size_t(bytes)] : nullptr);
-    length_ = length;
-    if (bits_)
-        std::memset(bits_.get(), 0, 2 * std::size_t(bytes));
 }
 
 bool CAccessSet::isUniform(std::uint32_t first, std::uint32_t last, bool v) const
@@ -167,26 +165,88 @@ bool CAccessSet::isUniform(std::uint32_t first, std::uint32_t last, bool v) cons
     if (first > last)
         return true;
     // Past the arrays every value is all.
-    const std::uint32_t len = length();
-    if (last >= len) {
+    if (last >= length_) {
         if (all_ != v)
             return false;
-        if (first >= len)
+        if (first >= length_)
             return true;
-        last = len - 1;
+        last = length_ - 1;
     }
-    const std::uint8_t want = v ? 0xFF : 0x00;
-    std::uint32_t n = first;
-    for (; n <= last && (n & 7) != 0; ++n)
-        if (value(n) != v)
+    const Word want = v ? kOnes : 0;
+    for (std::uint32_t w = first / 64; w <= last / 64; ++w) {
+        Word mask = kOnes;
+        if (w == first / 64)
+            mask &= kOnes << (first % 64);
+        if (w == last / 64)
+            mask &= kOnes >> (63 - last % 64);
+        if (((valueWord(w) ^ want) & mask) != 0)
             return false;
-    for (; n + 7 <= last; n += 8)
-        if (valueByte(n / 8) != want)
-            return false;
-    for (; n <= last; ++n)
-        if (value(n) != v)
-            return false;
+    }
     return true;
+}
+
+void CAccessSet::toSplit()
+{
+    if (form_ == Form::Split)
+        return;
+    const std::uint32_t n = words();
+    if (n == 0) {
+        bits_.reset();
+        form_ = Form::None;
+        return;
+    }
+    std::unique_ptr<Word[]> fresh(new Word[2 * std::size_t(n)]);
+    for (std::uint32_t w = 0; w < n; ++w) {
+        fresh[w] = specifiedWordAt(w);
+        fresh[n + w] = ownValueWordAt(w);
+    }
+    bits_ = std::move(fresh);
+    form_ = Form::Split;
+}
+
+bool CAccessSet::oneValueOver(std::uint32_t length, bool& v) const
+{
+    if (form_ == Form::None) {
+        v = all_;
+        return true;
+    }
+    if (form_ == Form::Filled && (fill_ == all_ || length == length_)) {
+        v = fill_;
+        return true;
+    }
+    return false;
+}
+
+void CAccessSet::toFilled(std::uint32_t length, bool v)
+{
+    bits_.reset();
+    length_ = length;
+    form_ = length ? Form::Filled : Form::None;
+    fill_ = v;
+}
+
+void CAccessSet::toDense(std::uint32_t length)
+{
+    if (length == 0)
+        return;  // nothing below it, and the length was 0 too
+    const std::uint32_t old = words();
+    const std::uint32_t n = wordsFor(length);
+    const Word tail = all_ ? kOnes : 0;
+    if (form_ != Form::Dense || n != old) {
+        std::unique_ptr<Word[]> fresh(new Word[n]);
+        for (std::uint32_t w = 0; w < old; ++w) {
+            const Word spec = specifiedWordAt(w);
+            fresh[w] = (spec & ownValueWordAt(w)) | (~spec & tail);
+        }
+        std::fill(fresh.get() + old, fresh.get() + n, tail);
+        bits_ = std::move(fresh);
+    } else if (all_ && length > length_) {
+        // Same words: the numbers from the old length up become specified with all.
+        setBits(bits_.get(), length_, length - 1);
+    }
+    maskTail(bits_.get(), length);
+    length_ = length;
+    form_ = Form::Dense;
 }
 
 void CAccessSet::growTo(std::uint32_t length)
@@ -194,16 +254,20 @@ void CAccessSet::growTo(std::uint32_t length)
     length = std::min(length, kMaxResourceNumber + 1);
     if (length <= length_)
         return;
-    const std::uint32_t oldBytes = byteCount();
-    const std::uint32_t newBytes = (length + 7) / 8;
-    if (newBytes != oldBytes || !bits_) {
-        std::unique_ptr<std::uint8_t[]> fresh(new std::uint8_t[2 * std::size_t(newBytes)]);
-        if (bits_) {
-            std::memcpy(fresh.get(), bits_.get(), oldBytes);
-            std::memcpy(fresh.get() + newBytes, bits_.get() + oldBytes, oldBytes);
-        }
-        std::memset(fresh.get() + oldBytes, 0, newBytes - oldBytes);
-        std::memset(fresh.get() + newBytes + oldBytes, 0, newBytes - oldBytes);
+    if (form_ == Form::None) {
+        length_ = length;
+        return;
+    }
+    // The new numbers are not specified, so a form that specifies everything cannot stay.
+    if (form_ == Form::Dense || form_ == Form::Filled)
+        toSplit();
+    const std::uint32_t old = words();
+    const std::uint32_t n = wordsFor(length);
+    if (n != old) {
+        const std::uint32_t arrays = form_ == Form::Split ? 2 : 1;
+        std::unique_ptr<Word[]> fresh(new Word[arrays * std::size_t(n)]());
+        for (std::uint32_t a = 0; a < arrays; ++a)
+            std::copy_n(bits_.get() + a * old, old, fresh.get() + a * n);
         bits_ = std::move(fresh);
     }
     length_ = length;
@@ -214,23 +278,36 @@ void CAccessSet::set(std::uint32_t n, bool v)
     if (n > kMaxResourceNumber)
         return;
     growTo(n + 1);
-    const auto mask = static_cast<std::uint8_t>(1u << (n & 7));
-    specifiedBytes()[n >> 3] |= mask;
-    if (v)
-        valueBytes()[n >> 3] |= mask;
-    else
-        valueBytes()[n >> 3] &= static_cast<std::uint8_t>(~mask);
+    const Word mask = Word{1} << (n % 64);
+    const std::uint32_t w = n / 64;
+    switch (form_) {
+    case Form::Filled:
+        if (fill_ == v)
+            return;
+        toDense(length_);
+        [[fallthrough]];
+    case Form::Dense:
+        bits_[w] = v ? bits_[w] | mask : bits_[w] & ~mask;
+        return;
+    case Form::Mirrored:
+        if (v) {
+            bits_[w] |= mask;
+            return;
+        }
+        toSplit();
+        break;
+    case Form::None: toSplit(); break;
+    case Form::Split: break;
+    }
+    Word& value = bits_[words() + w];
+    bits_[w] |= mask;
+    value = v ? value | mask : value & ~mask;
 }
 
 void CAccessSet::setRange(std::uint32_t a, std::uint32_t b)
 {
-    const std::uint32_t lo = std::min(a, b);
-    const std::uint32_t hi = std::min(std::max(a, b), kMaxResourceNumber);
-    if (lo > hi)
-        return;
-    growTo(hi + 1);
-    setBits(specifiedBytes(), lo, hi);
-    setBits(valueBytes(), lo, hi);
+    const std::pair<std::uint32_t, std::uint32_t> run{a, b};
+    setRanges({&run, 1});
 }
 
 void CAccessSet::setRanges(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
@@ -239,91 +316,113 @@ void CAccessSet::setRanges(std::span<const std::pair<std::uint32_t, std::uint32_
     if (length == 0)
         return;
     growTo(length);
-    for (const auto& run : runs) {
-        std::uint32_t lo = 0;
-        std::uint32_t hi = 0;
-        if (clipRun(run, lo, hi)) {
-            setBits(specifiedBytes(), lo, hi);
-            setBits(valueBytes(), lo, hi);
-        }
+    if (form_ == Form::Filled) {
+        if (fill_)
+            return;  // every number of the runs is specified and allowed already
+        toDense(length_);
     }
-}
-
-void CAccessSet::assignRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
-{
-    resize(runsLength(runs));
-    all_ = false;
-    setRanges(runs);
-}
-
-void CAccessSet::combineRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs,
-                             bool remove)
-{
-    const std::uint32_t length = std::max(this->length(), runsLength(runs));
-    if (length == 0)
-        return;
-    if (!bits_) {
-        // Nothing specified yet: every resource below the length becomes specified with all.
-        const std::uint32_t bytes = (length + 7) / 8;
-        bits_.reset(new std::uint8_t[2 * std::size_t(bytes)]);
-        length_ = length;
-        std::memset(specifiedBytes(), 0xFF, bytes);
-        std::memset(valueBytes(), all_ ? 0xFF : 0x00, bytes);
-        maskTail(specifiedBytes(), length);
-        maskTail(valueBytes(), length);
-    } else {
-        growTo(length);
-        specifyAll(specifiedBytes(), valueBytes(), length_, all_);
+    if (form_ == Form::None) {
+        // Nothing specified yet: the runs are specified exactly where allowed.
+        bits_.reset(new Word[words()]());
+        form_ = Form::Mirrored;
     }
     for (const auto& run : runs) {
         std::uint32_t lo = 0;
         std::uint32_t hi = 0;
         if (!clipRun(run, lo, hi))
             continue;
+        setBits(bits_.get(), lo, hi);
+        if (form_ == Form::Split)
+            setBits(bits_.get() + words(), lo, hi);
+    }
+}
+
+void CAccessSet::assignRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs)
+{
+    const std::uint32_t length = runsLength(runs);
+    all_ = false;
+    if (length == 0) {
+        toFilled(0, false);
+        return;
+    }
+    const std::uint32_t n = wordsFor(length);
+    if (storedWords() != n || !bits_)
+        bits_.reset(new Word[n]);
+    std::fill_n(bits_.get(), n, Word{0});
+    length_ = length;
+    form_ = Form::Mirrored;
+    for (const auto& run : runs) {
+        std::uint32_t lo = 0;
+        std::uint32_t hi = 0;
+        if (clipRun(run, lo, hi))
+            setBits(bits_.get(), lo, hi);
+    }
+}
+
+void CAccessSet::combineRuns(std::span<const std::pair<std::uint32_t, std::uint32_t>> runs,
+                             bool remove)
+{
+    const std::uint32_t length = std::max(length_, runsLength(runs));
+    if (length == 0)
+        return;
+    // A set of one value over the whole new length that the runs cannot change stays one value.
+    bool v = false;
+    if (oneValueOver(length, v) && v != remove) {
+        toFilled(length, v);
+        return;
+    }
+    toDense(length);
+    for (const auto& run : runs) {
+        std::uint32_t lo = 0;
+        std::uint32_t hi = 0;
+        if (!clipRun(run, lo, hi))
+            continue;
         if (remove)
-            clearBits(valueBytes(), lo, hi);
+            clearBits(bits_.get(), lo, hi);
         else
-            setBits(valueBytes(), lo, hi);
+            setBits(bits_.get(), lo, hi);
     }
 }
 
 void CAccessSet::setAll()
 {
-    if (bits_)
-        std::memset(bits_.get(), 0, 2 * std::size_t(byteCount()));
+    bits_.reset();
+    form_ = Form::None;
     all_ = true;
 }
 
 // Shared body of the three in-place operations: every resource below the new length becomes
-// specified with the combined value; only the all flag differs between them. b may be this set.
+// specified with the combined value; only the all flag differs between them. b may be this set:
+// making it dense keeps its values.
 void CAccessSet::combineWith(const CAccessSet& b, Combine how)
 {
     const std::uint32_t length = std::max(length_, b.length_);
     if (length == 0)
         return;
-    // b's bytes are read before this set changes when b is this set: growing leaves them alone
-    // (same length) and specifyAll only makes explicit what they already say.
-    const std::uint8_t tail = b.all_ ? 0xFF : 0x00;
-    growTo(length);
-    specifyAll(specifiedBytes(), valueBytes(), length_, all_);
-    std::uint8_t* v = valueBytes();
-    const std::uint8_t* bs = b.specifiedBytes();
-    const std::uint8_t* bv = b.valueBytes();
-    const std::uint32_t both = b.byteCount();
-    const std::uint32_t bytes = byteCount();
-    std::uint32_t i = 0;
-    if (how == Combine::Or) {
-        for (; i < both; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] | (bs[i] & bv[i]) | (~bs[i] & tail));
-        for (; i < bytes; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] | tail);
-    } else {
-        for (; i < both; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] & ~((bs[i] & bv[i]) | (~bs[i] & tail)));
-        for (; i < bytes; ++i)
-            v[i] = static_cast<std::uint8_t>(v[i] & ~tail);
+    // When b has one value over the whole new length, the result is this set's values (b false)
+    // or one value (b true).
+    bool t = false;
+    if (b.oneValueOver(length, t)) {
+        bool v = false;
+        if (t)
+            toFilled(length, how == Combine::Or);
+        else if (oneValueOver(length, v))
+            toFilled(length, v);
+        else
+            toDense(length);
+        return;
     }
-    maskTail(v, length);
+    toDense(length);
+    Word* mine = bits_.get();
+    const std::uint32_t n = words();
+    if (how == Combine::Or) {
+        for (std::uint32_t w = 0; w < n; ++w)
+            mine[w] |= b.valueWord(w);
+    } else {
+        for (std::uint32_t w = 0; w < n; ++w)
+            mine[w] &= ~b.valueWord(w);
+    }
+    maskTail(mine, length);
 }
 
 void CAccessSet::uniteWith(const CAccessSet& b)
@@ -369,9 +468,21 @@ CAccessSet CAccessSet::markUnion(const CAccessSet& a, const CAccessSet& b)
 
 bool CAccessSet::sameAs(const CAccessSet& other) const
 {
-    return all_ == other.all_ && length_ == other.length_
-        && (length_ == 0
-            || std::memcmp(bits_.get(), other.bits_.get(), 2 * std::size_t(byteCount())) == 0);
+    if (all_ != other.all_ || length_ != other.length_)
+        return false;
+    if (form_ == other.form_) {
+        if (form_ == Form::Filled)
+            return fill_ == other.fill_;
+        const std::size_t n = storedWords();
+        return n == 0 || std::memcmp(bits_.get(), other.bits_.get(), n * sizeof(Word)) == 0;
+    }
+    for (std::uint32_t w = 0; w < words(); ++w) {
+        const Word spec = specifiedWordAt(w);
+        if (spec != other.specifiedWordAt(w)
+            || (spec & ownValueWordAt(w)) != (spec & other.ownValueWordAt(w)))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace vexilor

@@ -92,33 +92,6 @@ void addWordRuns(std::vector<std::pair<std::uint32_t, std::uint32_t>>& runs, std
     }
 }
 
-// Bits 64 * w to 64 * w + 63 of an array of bytes, clear past its end.
-std::uint64_t wordAt(const std::uint8_t* data, std::uint32_t bytes, std::uint32_t w)
-{
-    const std::uint32_t offset = w * 8;
-    if (offset >= bytes)
-        return 0;
-    std::uint64_t word = 0;
-    if (bytes - offset >= 8)
-        std::memcpy(&word, data + offset, 8);
-    else
-        std::memcpy(&word, data + offset, bytes - offset);
-    return word;  // little-endian: byte k of the array lands in bits 8k to 8k + 7
-}
-
-// The values of resources 64 * w to 64 * w + 63 of a set, specified or answered by all.
-std::uint64_t valueWord(const CAccessSet& s, std::uint32_t w)
-{
-    const std::uint64_t tail = s.all() ? ~std::uint64_t{0} : 0;
-    const std::uint32_t bytes = s.byteCount();
-    const std::uint32_t offset = w * 8;
-    if (offset >= bytes)
-        return tail;
-    const std::uint64_t spec = wordAt(s.specifiedBytes(), bytes, w);
-    // Bytes past the arrays count as unspecified, so the all flag answers for them too.
-    return (spec & wordAt(s.valueBytes(), bytes, w)) | (~spec & tail);
-}
-
 // Bits of word w that stand for resource numbers 1 to limit - 1 (bit 0 is never a resource).
 std::uint64_t limitMask(std::uint32_t w, std::uint32_t limit)
 {
@@ -512,10 +485,10 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
     const bool wantDenied = !setForm;
     const std::uint32_t words = (limit + 63) / 64;
     for (std::uint32_t w = 0; w < words; ++w) {
-        const std::uint64_t isExplicit = valueWord(marks, w) & limitMask(w, limit);
+        const std::uint64_t isExplicit = marks.valueWord(w) & limitMask(w, limit);
         if (isExplicit == 0)
             continue;
-        const std::uint64_t allowed = valueWord(values, w);
+        const std::uint64_t allowed = values.valueWord(w);
         if (wantAllowed)
             addWordRuns(allowed_, w * 64, isExplicit & allowed);
         if (wantDenied)
@@ -532,12 +505,9 @@ void CRestrictionsWriter::writeResourceLines(std::u16string_view key, const CAcc
     if (!studio && full) {
         // Resources that still inherit: specified in the marks with value false.
         inherit_.clear();
-        const std::uint32_t bytes = marks.byteCount();
         const std::uint32_t markWords = (marks.length() + 63) / 64;
         for (std::uint32_t w = 0; w < markWords; ++w)
-            addWordRuns(inherit_, w * 64,
-                        wordAt(marks.specifiedBytes(), bytes, w)
-                            & ~wordAt(marks.valueBytes(), bytes, w));
+            addWordRuns(inherit_, w * 64, marks.specifiedWord(w) & ~marks.valueWord(w));
         if (!inherit_.empty())
             writeList(key, u" @= ", u" @= ", inherit_);
     }

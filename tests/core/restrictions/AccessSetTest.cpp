@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -131,8 +132,7 @@ TEST(AccessSet, UniformRangesIncludeThePartPastTheArrays)
     EXPECT_FALSE(make("NYYYYYYYYYYYYYNYYYYY", true).isUniform(2, 19, true));
 }
 
-// Both arrays of a set share one block: copies and moves must carry both halves and leave no
-// sharing behind.
+// Copies and moves must carry whatever arrays a set keeps and leave no sharing behind.
 TEST(AccessSet, CopiesAndMovesAreIndependentValues)
 {
     const CAccessSet original = make("YN.YYN.....Y..........N", true);
@@ -166,6 +166,211 @@ TEST(AccessSet, CopiesAndMovesAreIndependentValues)
     EXPECT_EQ(copy.length(), 0u);  // a moved-from set is empty
     copy = moved;
     EXPECT_TRUE(copy.sameAs(moved));
+}
+
+// A set as the operations are defined, one entry per number, against which every shape the set
+// takes inside (nothing specified, everything specified, one value everywhere, specified where
+// allowed, both arrays) is checked after each of a random run of operations.
+struct ReferenceSet {
+    std::vector<bool> spec;
+    std::vector<bool> val;
+    bool all = false;
+
+    std::uint32_t length() const { return static_cast<std::uint32_t>(spec.size()); }
+    bool value(std::uint32_t n) const { return n < length() && spec[n] ? bool(val[n]) : all; }
+    void growTo(std::uint32_t length)
+    {
+        length = std::min(length, kMaxResourceNumber + 1);
+        if (length > this->length()) {
+            spec.resize(length, false);
+            val.resize(length, false);
+        }
+    }
+    void set(std::uint32_t n, bool v)
+    {
+        if (n > kMaxResourceNumber)
+            return;
+        growTo(n + 1);
+        spec[n] = true;
+        val[n] = v;
+    }
+    void setRange(std::uint32_t a, std::uint32_t b)
+    {
+        const std::uint32_t hi = std::min(std::max(a, b), kMaxResourceNumber);
+        for (std::uint32_t n = std::min(a, b); n <= hi; ++n)
+            set(n, true);
+    }
+    void combine(const ReferenceSet& b, const std::function<bool(bool, bool)>& op, bool newAll)
+    {
+        const std::uint32_t length = std::max(this->length(), b.length());
+        std::vector<bool> v(length);
+        for (std::uint32_t n = 0; n < length; ++n)
+            v[n] = op(value(n), b.value(n));
+        spec.assign(length, true);
+        val = v;
+        all = newAll;
+    }
+};
+
+using Runs = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+ReferenceSet referenceOf(const Runs& runs)
+{
+    ReferenceSet r;
+    for (const auto& [a, b] : runs)
+        r.setRange(a, b);
+    return r;
+}
+
+void expectSame(const CAccessSet& s, const ReferenceSet& r, const std::string& where)
+{
+    ASSERT_EQ(s.length(), r.length()) << where;
+    ASSERT_EQ(s.all(), r.all) << where;
+    const CBitArray specified = s.specified();
+    const CBitArray values = s.values();
+    for (std::uint32_t n = 0; n < r.length() + 70; ++n) {
+        const bool spec = n < r.length() && r.spec[n];
+        const bool value = r.value(n);
+        const bool same = s.isSpecified(n) == spec && s.value(n) == value
+            && specified.test(n) == spec && values.test(n) == (spec && r.val[n])
+            && (((s.specifiedWord(n / 64) >> (n % 64)) & 1) != 0) == spec
+            && (((s.valueWord(n / 64) >> (n % 64)) & 1) != 0) == value
+            && (((s.valueByte(n / 8) >> (n % 8)) & 1) != 0) == value;
+        ASSERT_TRUE(same) << where << " at " << n;
+    }
+    // The same content built number by number compares equal, and a copy stays equal.
+    CAccessSet rebuilt = CAccessSet::uniform(r.all);
+    for (std::uint32_t n = 0; n < r.length(); ++n)
+        if (r.spec[n])
+            rebuilt.set(n, r.val[n]);
+    rebuilt.growTo(r.length());
+    ASSERT_TRUE(s.sameAs(rebuilt) && rebuilt.sameAs(s)) << where;
+    const CAccessSet copy = s;
+    ASSERT_TRUE(copy.sameAs(s)) << where;
+    CAccessSet changed = s;
+    changed.set(r.length() / 2, !s.value(r.length() / 2));
+    ASSERT_FALSE(changed.sameAs(s)) << where;
+}
+
+TEST(AccessSet, EveryOperationOnEveryShapeMatchesTheDefinition)
+{
+    std::mt19937 rng(11);
+    auto pick = [&rng](std::uint32_t lo, std::uint32_t hi) {
+        return std::uniform_int_distribution<std::uint32_t>(lo, hi)(rng);
+    };
+    // Numbers cluster around the word edges at 64, 128 and 192.
+    auto number = [&]() -> std::uint32_t {
+        switch (pick(0, 3)) {
+        case 0: return pick(0, 300);
+        case 1: return pick(0, 8);
+        default: return 64 * pick(1, 3) - 3 + pick(0, 6);
+        }
+    };
+    auto randomRuns = [&]() {
+        Runs runs;
+        for (std::uint32_t i = 0, n = pick(0, 4); i < n; ++i) {
+            const std::uint32_t a = number();
+            runs.emplace_back(a, pick(0, 2) == 0 ? a : number());
+        }
+        return runs;
+    };
+    // One random operation on both; a second operand comes from a short run of operations itself.
+    std::function<std::string(CAccessSet&, ReferenceSet&, int)> step =
+        [&](CAccessSet& s, ReferenceSet& r, int depth) -> std::string {
+        const std::uint32_t op = pick(0, depth > 0 ? 8 : 11);
+        switch (op) {
+        case 0: {
+            const std::uint32_t n = number();
+            const bool v = pick(0, 1) == 1;
+            s.set(n, v);
+            r.set(n, v);
+            return "set";
+        }
+        case 1: {
+            const std::uint32_t a = number();
+            const std::uint32_t b = number();
+            s.setRange(a, b);
+            r.setRange(a, b);
+            return "setRange";
+        }
+        case 2: {
+            const Runs runs = randomRuns();
+            s.setRanges(runs);
+            for (const auto& [a, b] : runs)
+                r.setRange(a, b);
+            return "setRanges";
+        }
+        case 3:
+            s.setAll();
+            r.spec.assign(r.length(), false);
+            r.val.assign(r.length(), false);
+            r.all = true;
+            return "setAll";
+        case 4: {
+            const std::uint32_t length = number();
+            s.growTo(length);
+            r.growTo(length);
+            return "growTo";
+        }
+        case 5: {
+            const Runs runs = randomRuns();
+            s.assignRuns(runs);
+            r = referenceOf(runs);
+            return "assignRuns";
+        }
+        case 6: {
+            const Runs runs = randomRuns();
+            s.uniteWithRuns(runs);
+            r.combine(referenceOf(runs), std::logical_or<>(), r.all);
+            return "uniteWithRuns";
+        }
+        case 7: {
+            const Runs runs = randomRuns();
+            s.subtractRuns(runs);
+            r.combine(referenceOf(runs), [](bool a, bool b) { return a && !b; }, r.all);
+            return "subtractRuns";
+        }
+        case 8: {
+            const bool v = pick(0, 1) == 1;
+            s = CAccessSet::uniform(v);
+            r = ReferenceSet{{}, {}, v};
+            return "uniform";
+        }
+        default: {
+            CAccessSet b = CAccessSet::uniform(pick(0, 1) == 1);
+            ReferenceSet rb{{}, {}, b.all()};
+            for (std::uint32_t i = 0, n = pick(0, 3); i < n; ++i)
+                step(b, rb, depth + 1);
+            const bool self = pick(0, 8) == 0;
+            const CAccessSet& other = self ? s : b;
+            const ReferenceSet ro = self ? r : rb;
+            if (op == 9) {
+                s.uniteWith(other);
+                r.combine(ro, std::logical_or<>(), r.all || ro.all);
+                return "uniteWith";
+            }
+            if (op == 10) {
+                s.subtract(other);
+                r.combine(ro, [](bool a, bool b) { return a && !b; }, r.all && !ro.all);
+                return "subtract";
+            }
+            s.markUniteWith(other);
+            r.combine(ro, std::logical_or<>(), r.all && ro.all);
+            return "markUniteWith";
+        }
+        }
+    };
+    for (int round = 0; round < 3000; ++round) {
+        CAccessSet s = CAccessSet::uniform(pick(0, 1) == 1);
+        ReferenceSet r{{}, {}, s.all()};
+        std::string trail;
+        for (int i = 0; i < 8; ++i) {
+            trail += " " + step(s, r, 0);
+            expectSame(s, r, "round " + std::to_string(round) + ":" + trail);
+            if (HasFatalFailure())
+                return;
+        }
+    }
 }
 
 // Applying the runs of a range list in place must give exactly what building their set and
