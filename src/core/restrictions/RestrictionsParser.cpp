@@ -135,15 +135,15 @@ private:
 bool shortNumber(const char*& p, const char* end, std::uint32_t& value)
 {
     const char* q = p;
-    const char* const limit = end - q > 9 ? q + 9 : end;
     std::uint32_t v = 0;
-    for (; q < limit; ++q) {
+    // Past nine digits v wraps, but such a number is refused anyway.
+    for (; q < end; ++q) {
         const unsigned d = static_cast<unsigned char>(*q) - static_cast<unsigned>('0');
         if (d > 9)
             break;
         v = v * 10 + d;
     }
-    if (q == p || (q < end && static_cast<unsigned>(static_cast<unsigned char>(*q) - '0') <= 9))
+    if (q == p || q - p > 9)
         return false;
     p = q;
     value = v;
@@ -282,6 +282,8 @@ private:
 
 void CParser::run(std::string_view bytes)
 {
+    // Most files are ASCII throughout; then no line needs a look of its own for the CRC.
+    const bool allAscii = isAscii(bytes);
     int lineNo = 0;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -309,7 +311,7 @@ void CParser::run(std::string_view bytes)
             return;
         }
 
-        feed_->addLine(line, isAscii(line));
+        feed_->addLine(line, allAscii || isAscii(line));
     }
     commitSection();
     feed_->flush();
@@ -483,11 +485,14 @@ Outcome CParser::keyed(CLineCursor& c)
 
 Outcome CParser::featureValue(CLineCursor& c, std::string_view key)
 {
-    bool value = false;
-    if (c.literal('Y') || c.literal('y'))
-        value = true;
-    else if (!c.literal('N') && !c.literal('n'))
+    c.skipBlanks();
+    if (c.atEnd())
         return Outcome::NoMatch;
+    const char letter = c.rest().front();
+    const bool value = letter == 'Y' || letter == 'y';
+    if (!value && letter != 'N' && letter != 'n')
+        return Outcome::NoMatch;
+    c.setPos(c.pos() + 1);
     if (!inClassOrUser())
         return fail(kFeatureOutside);
     // Kept until the section ends, so that its features are sorted into the record at once.
