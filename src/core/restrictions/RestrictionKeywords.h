@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -38,5 +39,12 @@ std::span<const std::u16string_view> featureKeysInOrder();
 // The place in that order of the feature key these bytes spell, as a file stores it (feature keys
 // are ASCII); -1 when they spell none.
 int featureKeyPlace(std::string_view bytes);
+// featureKeysInOrder()[place], for a place known to be in range; inline, as records refer to the
+// known keys by place and answer every look at such a key through it.
+inline std::u16string_view knownFeatureKey(std::uint32_t place)
+{
+    static const std::u16string_view* const keys = featureKeysInOrder().data();
+    return keys[place];
+}
 
 }  // namespace vexilor

@@ -83,8 +83,9 @@ void CRestrictionRecord::setExplicitFeatures(
         features_.push_back({storeKey(key), explicitFlags(value)});
     }
     // Sorted through a key per entry made once: its first four units as one number (a shorter key
-    // padded with zeros, so equal numbers need the whole keys), then the offset of its text, which
-    // grows in the order entries come, so that among equal keys the last one given ends last.
+    // padded with zeros, so equal numbers need the whole keys), then its index, which grows in the
+    // order entries come (the record's own first), so that among equal keys the last one given
+    // ends last.
     struct SortKey {
         std::uint64_t prefix;
         std::uint32_t index;
@@ -93,11 +94,10 @@ void CRestrictionRecord::setExplicitFeatures(
     order.resize(features_.size());
     bool sorted = true;
     for (std::uint32_t i = 0; i < features_.size(); ++i) {
-        const KeyRef key = features_[i].key;
-        const char16_t* p = keyText_.data() + key.offset;
+        const std::u16string_view key = text(features_[i].key);
         std::uint64_t v = 0;
         for (std::uint32_t u = 0; u < 4; ++u)
-            v = (v << 16) | (u < key.length ? p[u] : 0u);
+            v = (v << 16) | (u < key.size() ? key[u] : 0u);
         order[i] = {v, i};
         sorted = sorted && (i == 0 || order[i - 1].prefix < v);
     }
@@ -108,7 +108,7 @@ void CRestrictionRecord::setExplicitFeatures(
             const FeatureEntry& ea = features_[a.index];
             const FeatureEntry& eb = features_[b.index];
             const int c = text::compareOrdinal(text(ea.key), text(eb.key));
-            return c != 0 ? c < 0 : ea.key.offset < eb.key.offset;
+            return c != 0 ? c < 0 : a.index < b.index;
         });
         std::vector<FeatureEntry> inOrder;
         inOrder.reserve(features_.capacity());
@@ -123,6 +123,26 @@ void CRestrictionRecord::setExplicitFeatures(
         features_[kept++] = features_[i];
     }
     features_.resize(kept);
+}
+
+void CRestrictionRecord::setExplicitKnownFeatures(
+    std::span<const std::pair<std::uint32_t, bool>> places)
+{
+    if (!features_.empty()) {
+        std::vector<std::pair<std::u16string_view, bool>> entries;
+        entries.reserve(places.size());
+        for (const auto& [place, value] : places)
+            entries.emplace_back(knownFeatureKey(place), value);
+        setExplicitFeatures(entries);
+        return;
+    }
+    assert(std::adjacent_find(places.begin(), places.end(), [](const auto& a, const auto& b) {
+               return a.first >= b.first;
+           }) == places.end());
+    for (const auto& [place, value] : places) {
+        const auto length = static_cast<std::uint32_t>(knownFeatureKey(place).size());
+        features_.push_back({KeyRef{place | kKnownKey, length}, explicitFlags(value)});
+    }
 }
 
 void CRestrictionRecord::setExplicitFeaturesInOrder(

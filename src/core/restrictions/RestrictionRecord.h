@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "restrictions/AccessSet.h"
+#include "restrictions/RestrictionKeywords.h"
 
 namespace vexilor {
 
@@ -38,6 +39,9 @@ public:
     // The same for entries whose keys are in ordinal order, each once: no sort when the record
     // has no features yet.
     void setExplicitFeaturesInOrder(std::span<const std::pair<std::u16string_view, bool>> entries);
+    // The same for known feature keys given by their place in featureKeysInOrder(), places
+    // ascending: the record refers to the table's keys instead of keeping copies of them.
+    void setExplicitKnownFeatures(std::span<const std::pair<std::uint32_t, bool>> places);
     bool featureExplicit(std::u16string_view key) const;
     bool featureValue(std::u16string_view key) const;
     // The map entries themselves; nullopt when the key is missing from that map.
@@ -141,7 +145,14 @@ private:
     };
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
-    std::u16string_view text(KeyRef key) const { return {keyText_.data() + key.offset, key.length}; }
+    // A key with this bit in its offset is the known feature key at that place instead.
+    static constexpr std::uint32_t kKnownKey = 0x80000000u;
+    std::u16string_view text(KeyRef key) const
+    {
+        if (key.offset & kKnownKey)
+            return knownFeatureKey(key.offset & ~kKnownKey);
+        return {keyText_.data() + key.offset, key.length};
+    }
     KeyRef storeKey(std::u16string_view key);
     std::uint32_t findFeatureIndex(std::u16string_view key) const;
     FeatureEntry& featureEntry(std::u16string_view key);

@@ -90,7 +90,7 @@ void dumpFeatures(std::string& out, const CRestrictionRecord& record)
             return;
         out += "  feature ";
         appendText(out, key);
-        out += *value ? " Y\n" : " N\n";
+        out += value.value_or(false) ? " Y\n" : " N\n";
     });
 }
 

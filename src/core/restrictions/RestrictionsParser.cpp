@@ -271,10 +271,11 @@ private:
     std::vector<PendingFeature> features_;
     bool allFeaturesKnown_ = true;
     // Per place of a known feature key: -1, or the value of its last line in the section.
-    const std::span<const std::u16string_view> featureKeys_ = featureKeysInOrder();
-    std::vector<std::int8_t> valueByPlace_ = std::vector<std::int8_t>(featureKeys_.size(), -1);
+    std::vector<std::int8_t> valueByPlace_ =
+        std::vector<std::int8_t>(featureKeysInOrder().size(), -1);
     std::u16string featureText_;
     std::vector<std::pair<std::u16string_view, bool>> featureViews_;
+    std::vector<std::pair<std::uint32_t, bool>> knownFeatures_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;
     std::string_view lastKeyBytes_;
     std::u16string lastKey_;
@@ -579,13 +580,15 @@ void CParser::putFeatures()
         // Known keys only: their places put them in order, and a later line of a key wins.
         for (const PendingFeature& f : features_)
             valueByPlace_[static_cast<std::size_t>(f.place)] = f.value ? 1 : 0;
+        knownFeatures_.clear();
         for (std::size_t place = 0; place < valueByPlace_.size(); ++place) {
             if (valueByPlace_[place] < 0)
                 continue;
-            featureViews_.emplace_back(featureKeys_[place], valueByPlace_[place] == 1);
+            knownFeatures_.emplace_back(static_cast<std::uint32_t>(place),
+                                        valueByPlace_[place] == 1);
             valueByPlace_[place] = -1;
         }
-        record_.setExplicitFeaturesInOrder(featureViews_);
+        record_.setExplicitKnownFeatures(knownFeatures_);
     } else {
         featureText_.clear();
         for (const PendingFeature& f : features_)

@@ -4,6 +4,7 @@
 #include <tuple>
 #include <vector>
 
+#include "restrictions/RestrictionKeywords.h"
 #include "restrictions/RestrictionRecord.h"
 
 namespace vexilor {
@@ -112,6 +113,47 @@ TEST(RestrictionRecord, FeaturesSetAsABatchEqualFeaturesSetOneByOne)
         for (const auto& [key, value] : batch)
             EXPECT_EQ(batched.findFeature(key), oneByOne.findFeature(key));
     }
+}
+
+// Features put by their place among the known keys read, copy and take later lines exactly like
+// features put by their text; a later line of a key wins also when the first came by place.
+TEST(RestrictionRecord, KnownFeaturesByPlaceEqualFeaturesByText)
+{
+    const auto keys = featureKeysInOrder();
+    const std::vector<std::pair<std::uint32_t, bool>> places = {
+        {0, true}, {5, false}, {6, true}, {static_cast<std::uint32_t>(keys.size() - 1), false}};
+    std::vector<std::pair<std::u16string_view, bool>> texts;
+    for (const auto& [place, value] : places)
+        texts.emplace_back(keys[place], value);
+    CRestrictionRecord byPlace;
+    byPlace.setExplicitKnownFeatures(places);
+    CRestrictionRecord byText;
+    byText.setExplicitFeaturesInOrder(texts);
+
+    // Then a batch by text over both: one key again with the other value, and an unknown key.
+    const std::vector<std::pair<std::u16string_view, bool>> later = {{keys[5], true},
+                                                                     {u"Zz.Custom", true}};
+    CRestrictionRecord copied = byPlace;
+    for (CRestrictionRecord* r : {&byPlace, &byText, &copied})
+        r->setExplicitFeatures(later);
+    CRestrictionRecord byPlaceAgain;
+    byPlaceAgain.setExplicitFeature(keys[6], false);
+    byPlaceAgain.setExplicitKnownFeatures(places);  // on a record with features: by text
+
+    using Entry = std::tuple<std::u16string, std::optional<bool>, std::optional<bool>>;
+    auto entries = [](const CRestrictionRecord& r) {
+        std::vector<Entry> e;
+        r.forEachFeatureEntry(
+            [&](std::u16string_view k, auto v, auto x) { e.emplace_back(k, v, x); });
+        return e;
+    };
+    EXPECT_EQ(entries(byPlace), entries(byText));
+    EXPECT_EQ(entries(copied), entries(byText));
+    EXPECT_EQ(byPlace.findFeature(keys[5]), std::optional<bool>(true));
+    EXPECT_EQ(byPlace.findFeature(keys[0]), std::optional<bool>(true));
+    EXPECT_FALSE(byPlace.findFeature(keys[1]).has_value());
+    EXPECT_EQ(byPlaceAgain.findFeature(keys[6]), std::optional<bool>(true));
+    EXPECT_EQ(byPlaceAgain.featureCount(), places.size());
 }
 
 TEST(RestrictionRecord, LookupsStayRightWhileKeysAreInsertedAroundTheLastOneLookedUp)
