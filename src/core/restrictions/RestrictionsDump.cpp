@@ -84,13 +84,13 @@ void dumpRefs(std::string& out, const CRestrictionsModel& model, EntityKind kind
 
 void dumpFeatures(std::string& out, const CRestrictionRecord& record)
 {
-    record.forEachFeatureEntry([&](std::u16string_view key, std::optional<bool> value,
-                                   std::optional<bool> isExplicit) {
-        if (!value || !isExplicit.value_or(false))
+    record.forEachFeatureExplicit([&](std::u16string_view key, bool isExplicit) {
+        const std::optional<bool> value = record.findFeature(key);
+        if (!isExplicit || !value)
             return;
         out += "  feature ";
         appendText(out, key);
-        out += value.value_or(false) ? " Y\n" : " N\n";
+        out += *value ? " Y\n" : " N\n";
     });
 }
 
