@@ -145,21 +145,6 @@ void CRestrictionRecord::setExplicitKnownFeatures(
     }
 }
 
-void CRestrictionRecord::setExplicitFeaturesInOrder(
-    std::span<const std::pair<std::u16string_view, bool>> entries)
-{
-    if (!features_.empty()) {
-        setExplicitFeatures(entries);
-        return;
-    }
-    assert(std::adjacent_find(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-               return !(a.first < b.first);
-           }) == entries.end());
-    for (const auto& [key, value] : entries) {
-        features_.push_back({storeKey(key), explicitFlags(value)});
-    }
-}
-
 std::optional<bool> CRestrictionRecord::findFeature(std::u16string_view key) const
 {
     const std::uint32_t i = findFeatureIndex(key);

@@ -36,11 +36,9 @@ public:
     // setExplicitFeature for each entry in turn (a later entry for a key wins), with one sort
     // instead of an ordered insertion per key, as a whole section of a file is read.
     void setExplicitFeatures(std::span<const std::pair<std::u16string_view, bool>> entries);
-    // The same for entries whose keys are in ordinal order, each once: no sort when the record
-    // has no features yet.
-    void setExplicitFeaturesInOrder(std::span<const std::pair<std::u16string_view, bool>> entries);
     // The same for known feature keys given by their place in featureKeysInOrder(), places
-    // ascending: the record refers to the table's keys instead of keeping copies of them.
+    // ascending, each once: no sort when the record has no features yet, and the record refers to
+    // the table's keys instead of keeping copies of them.
     void setExplicitKnownFeatures(std::span<const std::pair<std::uint32_t, bool>> places);
     bool featureExplicit(std::u16string_view key) const;
     bool featureValue(std::u16string_view key) const;

@@ -575,7 +575,6 @@ Outcome CParser::resource(CLineCursor& c, std::string_view keyBytes, int op)
 
 void CParser::putFeatures()
 {
-    featureViews_.clear();
     if (allFeaturesKnown_) {
         // Known keys only: their places put them in order, and a later line of a key wins.
         for (const PendingFeature& f : features_)
@@ -590,6 +589,7 @@ void CParser::putFeatures()
         }
         record_.setExplicitKnownFeatures(knownFeatures_);
     } else {
+        featureViews_.clear();
         featureText_.clear();
         for (const PendingFeature& f : features_)
             for (const char b : f.key)

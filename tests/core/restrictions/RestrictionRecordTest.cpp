@@ -128,7 +128,7 @@ TEST(RestrictionRecord, KnownFeaturesByPlaceEqualFeaturesByText)
     CRestrictionRecord byPlace;
     byPlace.setExplicitKnownFeatures(places);
     CRestrictionRecord byText;
-    byText.setExplicitFeaturesInOrder(texts);
+    byText.setExplicitFeatures(texts);
 
     // Then a batch by text over both: one key again with the other value, and an unknown key.
     const std::vector<std::pair<std::u16string_view, bool>> later = {{keys[5], true},
