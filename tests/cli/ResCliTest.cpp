@@ -176,7 +176,9 @@ TEST(ResEffectiveCli, ExplainSaysWhichSettingOrReferenceDecided)
 {
     TempDir dir;
     writeWholeFile(dir.file("e.res"),
-                   crlf({"[STUDIO \"S\"]", "KP.Edit = 2", "[CLASS \"C\"]", "studio+=\"S\"", "Icom.Config = Y",
+                   crlf({"[STUDIO \"News\"]", "KP.Edit = 1-5", "[STUDIO \"S\"]", "KP.Edit = 2",
+                         "[STUDIO \"Sports\"]", "KP.Edit = 4-8", "[CLASS \"C\"]", "studio+=\"S\"",
+                         "Icom.Config = Y", "[CLASS \"K\"]", "studio-=\"Sports\"", "studio+=\"News\"",
                          "[USER \"u\"]", "class=\"C\"", "KP.Edit += 5"}));
     const ToolResult json = runTool(kCli, {"res", "effective", dir.file("e.res"), "--user", "u", "--json", "--explain"});
     ASSERT_EQ(json.exitCode, 0) << json.err;
@@ -194,6 +196,12 @@ TEST(ResEffectiveCli, ExplainSaysWhichSettingOrReferenceDecided)
     ASSERT_EQ(text.exitCode, 0);
     EXPECT_NE(text.out.find("KP.Edit 5 allow explicit (inherited: deny): Allowed by the user's own setting.\n"),
               std::string::npos);
+    // News, added last, holds no keypanel 7: the removal of Sports decided it.
+    const ToolResult overlap = runTool(kCli, {"res", "effective", dir.file("e.res"), "--class", "K", "--explain"});
+    EXPECT_NE(overlap.out.find("KP.Edit 7 deny inherited (inherited: deny): Denied through studio \"Sports\" removed "
+                               "at position 1 of the studios of class \"K\".\n"),
+              std::string::npos)
+        << overlap.out;
     const ToolResult plain = runTool(kCli, {"res", "effective", dir.file("e.res"), "--user", "u", "--json"});
     EXPECT_FALSE(nlohmann::json::parse(plain.out)["resources"]["KP.Edit"][0].contains("why"))
         << "without --explain the output keeps its shape";

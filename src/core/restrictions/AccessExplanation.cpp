@@ -8,11 +8,10 @@ namespace vexilor {
 
 namespace {
 
-// The state of one resource or feature in one record.
+// The state of one resource or feature in one record: what the queries read of it.
 struct Cell {
     bool isExplicit = false;
     bool allowed = false;
-    bool present = false;  // a value exists (an unmarked value can still allow)
     bool operator==(const Cell&) const = default;
 };
 
@@ -27,10 +26,7 @@ Probe resourceProbe(std::u16string_view key, std::uint32_t n)
 {
     const std::u16string k(key);
     return {
-        [k, n](const CRestrictionRecord& r) {
-            const CAccessSet* values = r.findResources(k);
-            return Cell{r.resourceExplicit(k, n), values && values->value(n), values != nullptr};
-        },
+        [k, n](const CRestrictionRecord& r) { return Cell{r.resourceExplicit(k, n), r.resourceValue(k, n)}; },
         [k](const CRestrictionRecord& r) {
             CRestrictionRecord s;
             if (const CAccessSet* values = r.findResources(k))
@@ -46,10 +42,7 @@ Probe featureProbe(std::u16string_view key)
 {
     const std::u16string k(key);
     return {
-        [k](const CRestrictionRecord& r) {
-            const std::optional<bool> value = r.findFeature(k);
-            return Cell{r.findFeatureExplicit(k).value_or(false), value.value_or(false), value.has_value()};
-        },
+        [k](const CRestrictionRecord& r) { return Cell{r.featureExplicit(k), r.featureValue(k)}; },
         [k](const CRestrictionRecord& r) {
             CRestrictionRecord s;
             if (const std::optional<bool> value = r.findFeature(k))
@@ -61,20 +54,26 @@ Probe featureProbe(std::u16string_view key)
     };
 }
 
-// Replays a base (start record, then the references in order) for one cell and names the step
-// that last changed it: the start (source `startSource`) or a reference.
-AccessExplanation traceBase(const CRestrictionsModel& model, const Probe& probe,
-                            const CRestrictionRecord& start, AccessSource startSource,
-                            std::u16string_view startClass, EntityKind ownerKind, std::u16string_view owner)
+// One base replayed for one cell: the cell after the start and every reference, and the last
+// reference that decided it (1-based; 0 when none did and the cell is still the start's).
+struct Trace {
+    Cell cell;
+    std::size_t step = 0;
+    const StudioRef* ref = nullptr;
+};
+
+// A reference decides when it changes the cell's value or marks it explicit. One that leaves both
+// as they were decides nothing, even where it brings the key's set along with it (a studio with
+// keypanels 1 to 5 added after a removal of 4 to 8 says nothing about 6 to 8); nor does one that
+// only drops a mark, as joining explicit marks does beyond the longer of two sets when only one
+// of them marks everything. A set reference always decides: it throws away what came before it.
+Trace traceBase(const CRestrictionsModel& model, const Probe& probe, const CRestrictionRecord& start,
+                EntityKind ownerKind, std::u16string_view owner)
 {
     CRestrictionRecord base = probe.slice(start);
-    Cell cell = probe.read(base);
-    AccessExplanation why;
-    if (cell.present || cell.isExplicit) {
-        why.source = startSource;
-        why.className = startClass;
-    }
-    const std::vector<StudioRef>* refs = model.findStudioRefs(ownerKind, owner);
+    Trace t;
+    t.cell = probe.read(base);
+    const std::vector<StudioRef>* refs = owner.empty() ? nullptr : model.findStudioRefs(ownerKind, owner);
     for (std::size_t i = 0; refs && i < refs->size(); ++i) {
         const StudioRef& ref = (*refs)[i];
         const CRestrictionRecord* record = model.findRecord(EntityKind::Studio, ref.studio);
@@ -83,22 +82,16 @@ AccessExplanation traceBase(const CRestrictionsModel& model, const Probe& probe,
         case StudioOp::Set: base = studio; break;
         case StudioOp::Add: base = CEntitySelection::unionOf(base, studio); break;
         case StudioOp::Remove: base = CEntitySelection::differenceOf(base, studio); break;
-        default: continue;
+        default: continue;  // skipped by the selection too
         }
         const Cell next = probe.read(base);
-        if (next == cell && ref.op != StudioOp::Set)
-            continue;
-        cell = next;
-        why = AccessExplanation{};
-        why.source = AccessSource::StudioRef;
-        why.studio = ref.studio;
-        why.op = ref.op;
-        why.position = i + 1;
-        why.listOwnerKind = ownerKind;
-        why.listOwner = owner;
+        if (next.allowed != t.cell.allowed || (next.isExplicit && !t.cell.isExplicit) || ref.op == StudioOp::Set) {
+            t.step = i + 1;
+            t.ref = &ref;
+        }
+        t.cell = next;
     }
-    why.denied = !cell.allowed;
-    return why;
+    return t;
 }
 
 AccessExplanation explain(const CRestrictionsModel& model, const CEntitySelection& selection, const Probe& probe)
@@ -108,8 +101,8 @@ AccessExplanation explain(const CRestrictionsModel& model, const CEntitySelectio
     if (layers == 0)
         return why;
     const std::u16string& name = selection.selectedName();
-    const EntityKind kind = selection.selectedKind();
-    const std::u16string className = kind == EntityKind::User ? model.classOf(name) : std::u16string();
+    const bool user = selection.selectedKind() == EntityKind::User;
+    const std::u16string className = user ? model.classOf(name) : std::u16string();
 
     // The same walk as the queries: the first layer with an explicit mark answers, else the last.
     std::size_t answering = layers - 1;
@@ -119,41 +112,54 @@ AccessExplanation explain(const CRestrictionsModel& model, const CEntitySelectio
             break;
         }
     }
+    // The verdict is always the selection's; the replays only name what decided it.
     const Cell cell = probe.read(selection.layer(answering));
-    if (answering == 0 && cell.isExplicit) {
-        why.source = AccessSource::Own;
-        why.denied = !cell.allowed;
-        return why;
-    }
-    if (answering == 0) {  // a studio: only its own record
-        why.source = cell.allowed ? AccessSource::Unmarked : AccessSource::Default;
-        why.denied = !cell.allowed;
-        return why;
-    }
-    // Layer 1 is the base of the class or user; layer 2 the base of the user's class.
-    if (kind == EntityKind::User && answering == 1) {
-        const CRestrictionRecord* classRecord = model.findRecord(EntityKind::Class, className);
-        why = traceBase(model, probe, classRecord ? *classRecord : CRestrictionRecord(),
-                        AccessSource::ClassOwn, className, EntityKind::User, name);
-    } else {
-        const std::u16string& owner = kind == EntityKind::User ? className : name;
-        why = traceBase(model, probe, CRestrictionRecord(), AccessSource::Default, {}, EntityKind::Class, owner);
-    }
-    // The selection's layers are what the queries use; the replay only names the step.
     why.denied = !cell.allowed;
-    if (!cell.isExplicit) {
-        const bool byReference = why.source == AccessSource::StudioRef;
-        const AccessExplanation step = why;
-        why = AccessExplanation{};
-        why.denied = !cell.allowed;
-        why.source = cell.allowed ? AccessSource::Unmarked : AccessSource::Default;
-        if (cell.allowed && byReference) {
-            why.studio = step.studio;
-            why.op = step.op;
-            why.position = step.position;
-            why.listOwnerKind = step.listOwnerKind;
-            why.listOwner = step.listOwner;
+    if (answering == 0) {  // explicit in the own record, or a studio, which has nothing else
+        why.source = cell.isExplicit ? AccessSource::Own : cell.allowed ? AccessSource::Unmarked : AccessSource::Default;
+        return why;
+    }
+
+    // Layer 1 of a user is its own base: its class's own record with its references applied.
+    const auto userBase = [&] {
+        const CRestrictionRecord* own = className.empty() ? nullptr : model.findRecord(EntityKind::Class, className);
+        return traceBase(model, probe, own ? *own : CRestrictionRecord(), EntityKind::User, name);
+    };
+    Trace t;
+    EntityKind ownerKind = EntityKind::Class;
+    std::u16string_view owner = user ? std::u16string_view(className) : std::u16string_view(name);
+    if (user && answering == 1) {
+        t = userBase();
+        ownerKind = EntityKind::User;
+        owner = name;
+    } else {
+        t = traceBase(model, probe, CRestrictionRecord(), EntityKind::Class, owner);
+        // Nothing in the class's studios decides it. A reference of the user's own that took away
+        // what the user had from its class and studios (a set reference) is then what denies it.
+        if (t.step == 0 && user) {
+            Trace own = userBase();
+            if (own.step != 0 && !own.cell.allowed) {
+                t = own;
+                ownerKind = EntityKind::User;
+                owner = name;
+            }
         }
+    }
+
+    if (t.step != 0) {
+        why.source = cell.allowed && !cell.isExplicit ? AccessSource::Unmarked : AccessSource::StudioRef;
+        why.studio = t.ref->studio;
+        why.studioExists = model.exists(EntityKind::Studio, t.ref->studio);
+        why.op = t.ref->op;
+        why.position = t.step;
+        why.listOwnerKind = ownerKind;
+        why.listOwner = owner;
+    } else if (ownerKind == EntityKind::User) {
+        // The user's own base answers with the cell its class's own record started it with.
+        why.source = AccessSource::ClassOwn;
+        why.className = className;
+    } else {
+        why.source = cell.allowed ? AccessSource::Unmarked : AccessSource::Default;
     }
     return why;
 }
@@ -178,7 +184,8 @@ std::u16string referenceText(const AccessExplanation& why)
     const char16_t* how = why.op == StudioOp::Add ? u"added" : why.op == StudioOp::Remove ? u"removed" : u"set";
     return u"studio " + quoted(why.studio) + u" " + how + u" at position "
         + [&] { std::string n = std::to_string(why.position); return std::u16string(n.begin(), n.end()); }()
-        + u" of the studios of " + kindWord(why.listOwnerKind) + u" " + quoted(why.listOwner);
+        + u" of the studios of " + kindWord(why.listOwnerKind) + u" " + quoted(why.listOwner)
+        + (why.studioExists ? u"" : u" (there is no such studio)");
 }
 
 }  // namespace

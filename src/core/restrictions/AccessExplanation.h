@@ -14,16 +14,19 @@ enum class AccessSource {
     ClassOwn,   // the user's class's own explicit setting
     StudioRef,  // a studio reference of a class or user
     Unmarked,   // no layer sets it explicitly; an unmarked value of the last layer allows it
-    Default,    // nothing sets it: denied by default
+    Default,    // nothing decides it: denied by default
 };
 
 struct AccessExplanation {
     bool denied = true;
     AccessSource source = AccessSource::Default;
-    // ClassOwn: the class. StudioRef: the studio, the operation, its 1-based position in the
-    // reference list of listOwner (a class or a user).
+    // ClassOwn: the class. StudioRef (and Unmarked when a reference brought the value): the
+    // studio, whether a studio of that name exists (only a set reference decides through one that
+    // does not), the operation, its 1-based position in the reference list of listOwner (a class
+    // or a user).
     std::u16string className;
     std::u16string studio;
+    bool studioExists = true;
     StudioOp op = StudioOp::Add;
     std::size_t position = 0;
     EntityKind listOwnerKind = EntityKind::None;
@@ -33,10 +36,14 @@ struct AccessExplanation {
 };
 
 // Why the selected entity gets resource n of resource-key index k, or the feature or menu item
-// key. The answer agrees with isRestricted / featureDenied of the same selection: the layer that
-// answers those is the layer explained, and within a base the last reference that changed the
-// value or its mark is named. Without a selection: denied by default.
-// The model is the one the selection was made on.
+// key. The verdict is that of isRestricted / featureDenied of the same selection, and the layer
+// that answers those is the layer explained. Within a base (a start record, then studio
+// references in order) the last reference that decided the item is named: one that changed its
+// value or its explicit mark, or a set reference, which throws away what came before it. When no
+// reference decided it, the start did: for a user's own base the class's own setting, else
+// nothing (denied by default) - unless a reference of the user's own base took away what the
+// user would otherwise have had from it, which is then named. Without a selection: denied by
+// default. The model is the one the selection was made on.
 AccessExplanation explainResource(const CRestrictionsModel& model, const CEntitySelection& selection,
                                   int k, std::uint32_t n);
 AccessExplanation explainFeature(const CRestrictionsModel& model, const CEntitySelection& selection,
