@@ -33,17 +33,32 @@ bool withSelectionKept(CKestovaDoc& doc, F&& change)
     return changed;
 }
 
-QString kindWord(EntityKind kind)
-{
-    return kind == EntityKind::Studio ? QStringLiteral("studio")
-         : kind == EntityKind::Class  ? QStringLiteral("class")
-                                      : QStringLiteral("user");
-}
-
-// "studio "News"", for the Edit menu's undo and redo texts.
+// "studio News", for the Edit menu's undo and redo texts.
 QString named(EntityKind kind, const QString& name)
 {
-    return kindWord(kind) + QStringLiteral(" \"") + name + u'"';
+    return EntityText(kind, name);
+}
+
+QString pluralWord(EntityKind kind)
+{
+    return kind == EntityKind::Studio ? QStringLiteral("studios")
+         : kind == EntityKind::Class  ? QStringLiteral("classes")
+                                      : QStringLiteral("users");
+}
+
+// Deletes one entity from the model (the caller has made the step). A studio or class that others
+// reference stays unless cascade is set.
+bool deleteFromModel(CKestovaDoc& doc, EntityKind kind, const std::u16string& n, bool cascade)
+{
+    CRestrictionsModel& model = doc.model();
+    doc.selection().clear();
+    switch (kind) {
+    case EntityKind::Studio: return model.deleteStudio(n) || (cascade && model.renameStudio(n, u""));
+    case EntityKind::Class: return model.deleteClass(n) || (cascade && model.renameClass(n, u""));
+    case EntityKind::User: return model.renameUser(n, u"");
+    case EntityKind::None: break;
+    }
+    return false;
 }
 
 }  // namespace
@@ -80,17 +95,32 @@ DeleteOutcome DeleteEntity(CKestovaDoc& doc, EntityKind kind, const QString& nam
     const std::u16string n = name.toStdU16String();
     if (!model.exists(kind, n))
         return DeleteOutcome::Refused;
-    const bool deleted = ModelChange(doc, QStringLiteral("Delete ") + named(kind, name), [&] {
-        doc.selection().clear();
-        switch (kind) {
-        case EntityKind::Studio: return model.deleteStudio(n) || (cascade && model.renameStudio(n, u""));
-        case EntityKind::Class: return model.deleteClass(n) || (cascade && model.renameClass(n, u""));
-        case EntityKind::User: return model.renameUser(n, u"");
-        case EntityKind::None: break;
-        }
-        return false;
-    });
+    const bool deleted = ModelChange(doc, QStringLiteral("Delete ") + named(kind, name),
+                                     [&] { return deleteFromModel(doc, kind, n, cascade); });
     return deleted ? DeleteOutcome::Deleted : DeleteOutcome::Referenced;
+}
+
+QStringList DeleteEntities(CKestovaDoc& doc, EntityKind kind, const QStringList& names,
+                           const std::function<bool(const QString& name)>& deleteReferenced)
+{
+    QStringList deleted;
+    if (!editable(doc))
+        return deleted;
+    ModelChange(doc, [&]() -> std::optional<QString> {
+        for (const QString& name : names) {
+            const std::u16string n = name.toStdU16String();
+            if (!doc.model().exists(kind, n))
+                continue;
+            if (deleteFromModel(doc, kind, n, false)
+                || (deleteReferenced && deleteReferenced(name) && deleteFromModel(doc, kind, n, true)))
+                deleted.append(name);
+        }
+        if (deleted.isEmpty())
+            return std::nullopt;
+        return deleted.size() == 1 ? QStringLiteral("Delete ") + named(kind, deleted.front())
+                                   : QStringLiteral("Delete %1 ").arg(deleted.size()) + pluralWord(kind);
+    });
+    return deleted;
 }
 
 bool RenameEntity(CKestovaDoc& doc, EntityKind kind, const QString& oldName, const QString& newName)
@@ -100,18 +130,21 @@ bool RenameEntity(CKestovaDoc& doc, EntityKind kind, const QString& oldName, con
     CRestrictionsModel& model = doc.model();
     const std::u16string from = oldName.toStdU16String();
     const std::u16string to = newName.toStdU16String();
-    return ModelChange(doc, QStringLiteral("Rename ") + named(kind, oldName), [&] {
-        if (model.exists(kind, to) || !model.exists(kind, from))
+    return ModelChange(
+        doc, QStringLiteral("Rename ") + named(kind, oldName) + QStringLiteral(" to ") + newName,
+        [&] {
+            if (model.exists(kind, to) || !model.exists(kind, from))
+                return false;
+            doc.selection().clear();
+            switch (kind) {
+            case EntityKind::Studio: return model.renameStudio(from, to);
+            case EntityKind::Class: return model.renameClass(from, to);
+            case EntityKind::User: return model.renameUser(from, to);
+            case EntityKind::None: break;
+            }
             return false;
-        doc.selection().clear();
-        switch (kind) {
-        case EntityKind::Studio: return model.renameStudio(from, to);
-        case EntityKind::Class: return model.renameClass(from, to);
-        case EntityKind::User: return model.renameUser(from, to);
-        case EntityKind::None: break;
-        }
-        return false;
-    });
+        },
+        {EntityRename{kind, oldName, newName}});
 }
 
 bool SetStudioRefs(CKestovaDoc& doc, EntityKind kind, const QString& name, std::vector<StudioRef> refs)

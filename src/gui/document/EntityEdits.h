@@ -3,7 +3,9 @@
 #include "restrictions/RestrictionsModel.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace vexilor {
@@ -24,6 +26,11 @@ enum class DeleteOutcome { Deleted, Referenced, Refused };
 // Deletes the entity. A studio or class that others still reference is left alone (Referenced)
 // unless cascade is set, in which case every reference goes with it.
 DeleteOutcome DeleteEntity(CKestovaDoc& doc, EntityKind kind, const QString& name, bool cascade);
+// Deletes several entities as one undo step ("Delete 3 users"). A studio or class that others
+// reference is deleted with its references only when deleteReferenced(name) says so. The names
+// deleted, in order.
+QStringList DeleteEntities(CKestovaDoc& doc, EntityKind kind, const QStringList& names,
+                           const std::function<bool(const QString& name)>& deleteReferenced);
 
 // Renames the entity and the references to it. False when newName exists or old does not.
 bool RenameEntity(CKestovaDoc& doc, EntityKind kind, const QString& oldName, const QString& newName);

@@ -9,7 +9,9 @@
 #include "restrictions/RestrictionsParser.h"
 
 #include <QFileInfo>
+#include <QSet>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -102,11 +104,48 @@ bool CKestovaDoc::checkReadOnly(bool showMessage)
     return readOnly;
 }
 
-void CKestovaDoc::refreshNameLists()
+QStringList& CKestovaDoc::namesOf(EntityKind kind)
 {
-    classNames_ = NamesOf(model_, EntityKind::Class);
-    studioNames_ = NamesOf(model_, EntityKind::Studio);
-    userNames_ = NamesOf(model_, EntityKind::User);
+    return kind == EntityKind::Studio ? studioNames_ : kind == EntityKind::Class ? classNames_ : userNames_;
+}
+
+void CKestovaDoc::refreshNameLists(const std::vector<EntityRename>& renames)
+{
+    // Names are kept in the model's order: ordinal by UTF-16 code unit, as QString compares.
+    const auto place = [](const QStringList& list, const QString& name) {
+        return int(std::lower_bound(list.begin(), list.end(), name,
+                                    [](const QString& a, const QString& b) { return a.compare(b) < 0; })
+                   - list.begin());
+    };
+    for (const EntityKind kind : {EntityKind::Class, EntityKind::Studio, EntityKind::User}) {
+        QStringList& list = namesOf(kind);
+        const QStringList wanted = NamesOf(model_, kind);
+        const QSet<QString> wantedSet(wanted.begin(), wanted.end());
+        for (const EntityRename& r : renames) {
+            if (r.kind != kind || r.from == r.to)
+                continue;
+            const int from = int(list.indexOf(r.from));
+            if (from < 0 || list.contains(r.to) || !wantedSet.contains(r.to) || wantedSet.contains(r.from))
+                continue;
+            list.removeAt(from);
+            const int to = place(list, r.to);
+            list.insert(to, r.to);
+            Q_EMIT entityRenamed(kind, from, to, r.to);
+        }
+        for (int i = int(list.size()) - 1; i >= 0; --i) {
+            if (!wantedSet.contains(list[i])) {
+                list.removeAt(i);
+                Q_EMIT entityRemoved(kind, i);
+            }
+        }
+        // What is left is in the wanted order: insert the missing names where they belong.
+        for (int i = 0; i < int(wanted.size()); ++i) {
+            if (i < int(list.size()) && list[i] == wanted[i])
+                continue;
+            list.insert(i, wanted[i]);
+            Q_EMIT entityAdded(kind, i, wanted[i]);
+        }
+    }
 }
 
 void CKestovaDoc::setPathAndTitle(const QString& intercomName)
@@ -154,7 +193,10 @@ bool CKestovaDoc::newDocument()
     model_ = std::move(fresh);
     selection_.clear();
     undoStack_.clear();
-    refreshNameLists();
+    classNames_ = NamesOf(model_, EntityKind::Class);
+    studioNames_ = NamesOf(model_, EntityKind::Studio);
+    userNames_ = NamesOf(model_, EntityKind::User);
+    Q_EMIT nameListsReset();
     setPathAndTitle(name);
     setModified(false);
     checkReadOnly(true);

@@ -10,11 +10,20 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace vexilor {
 
 struct CAppState;
 class CIntercom;
+
+// A studio, class or user that a structural change renamed (the name lists move its row instead
+// of removing one and adding another).
+struct EntityRename {
+    EntityKind kind = EntityKind::None;
+    QString from;
+    QString to;
+};
 
 // The main and partner addresses and the name an export goes to.
 struct ExportTarget {
@@ -82,8 +91,10 @@ public:
     QString restrictionsFilePath(const QString& intercomName) const;
     QString configurationFilePath(const QString& intercomName) const;
 
-    // The sorted name lists of the navigation tree, refreshed before every fill.
-    void refreshNameLists();
+    // The sorted name lists of the navigation tree. Refreshing them from the model announces each
+    // difference (entityRenamed for the renames named, then entityRemoved, then entityAdded), so
+    // that a mirror of the lists applying the signals in order ends equal to them.
+    void refreshNameLists(const std::vector<EntityRename>& renames = {});
     const QStringList& classNames() const { return classNames_; }
     const QStringList& studioNames() const { return studioNames_; }
     const QStringList& userNames() const { return userNames_; }
@@ -97,12 +108,21 @@ Q_SIGNALS:
     void changeIntercomRequested();
     // An undo or redo changed access values of the model: the lists repaint.
     void accessChanged();
-    // An undo or redo changed studios, classes, users or their links: the tree and the edit pane
-    // are rebuilt.
+    // An undo or redo changed studios, classes, users or their links (the name lists have already
+    // announced their rows): the view keeps the entity it shows and builds its window anew.
     void structureChanged();
+    // One row of a name list changed; the index is into the list as it stands when the signal is
+    // sent (before the change for removals and renames' old place, after it for additions and
+    // renames' new place, as for a list that has already lost the renamed row).
+    void entityAdded(vexilor::EntityKind kind, int index, const QString& name);
+    void entityRemoved(vexilor::EntityKind kind, int index);
+    void entityRenamed(vexilor::EntityKind kind, int from, int to, const QString& name);
+    // The name lists were replaced as a whole (another file was opened).
+    void nameListsReset();
 
 private:
     void setPathAndTitle(const QString& intercomName);
+    QStringList& namesOf(EntityKind kind);
     // The selection loop: a chosen name whose configuration file reads; false on Cancel.
     bool chooseIntercom(QString& name, CIntercom& icom);
     bool loadIntercom(const QString& name, CIntercom& icom, QString& error) const;

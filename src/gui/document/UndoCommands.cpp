@@ -80,9 +80,21 @@ private:
 // The whole model: studios, classes, users and their links.
 class CModelCommand final : public CSnapshotCommand<CRestrictionsModel> {
 public:
-    CModelCommand(CKestovaDoc& doc, const QString& text, CRestrictionsModel before, CRestrictionsModel after)
-        : CSnapshotCommand(text, std::move(before), std::move(after)), doc_(doc)
+    CModelCommand(CKestovaDoc& doc, const QString& text, CRestrictionsModel before, CRestrictionsModel after,
+                  std::vector<EntityRename> renames)
+        : CSnapshotCommand(text, std::move(before), std::move(after)), doc_(doc), renames_(std::move(renames))
     {
+    }
+
+    void undo() override
+    {
+        undoing_ = true;
+        CSnapshotCommand::undo();
+    }
+    void redo() override
+    {
+        undoing_ = false;
+        CSnapshotCommand::redo();
     }
 
 private:
@@ -95,11 +107,17 @@ private:
         doc_.model() = model;
         doc_.model().setReadOnly(readOnly);
         reselect(doc_, selectedName, selectedKind);
-        doc_.refreshNameLists();
+        std::vector<EntityRename> renames = renames_;
+        if (undoing_)
+            for (EntityRename& r : renames)
+                std::swap(r.from, r.to);
+        doc_.refreshNameLists(renames);
         Q_EMIT doc_.structureChanged();
     }
 
     CKestovaDoc& doc_;
+    std::vector<EntityRename> renames_;
+    bool undoing_ = false;
 };
 
 QString verb(AccessChange change)
@@ -149,6 +167,24 @@ QString itemsText(std::span<const AccessRef> items)
     return {};
 }
 
+// A structural step: the whole model before and after, the name lists refreshed in between.
+bool ModelChangeRenaming(CKestovaDoc& doc, const std::function<std::optional<QString>()>& change,
+                         std::vector<EntityRename> renames)
+{
+    CEntitySelection& s = doc.selection();
+    if (s.hasSelection())
+        s.commit();
+    CRestrictionsModel before = doc.model();
+    const std::optional<QString> text = change();
+    if (!text)
+        return false;
+    if (s.hasSelection())
+        s.commit();
+    doc.refreshNameLists(renames);
+    doc.undoStack().push(new CModelCommand(doc, *text, std::move(before), doc.model(), std::move(renames)));
+    return true;
+}
+
 }  // namespace
 
 QString AccessChangeText(AccessChange change, std::span<const AccessRef> items)
@@ -168,6 +204,14 @@ QString AccessEditsText(std::span<const AccessEdit> edits)
     return QStringLiteral("Change ") + itemsText(items);
 }
 
+QString EntityText(EntityKind kind, const QString& name)
+{
+    const QString word = kind == EntityKind::Studio ? QStringLiteral("studio")
+                       : kind == EntityKind::Class  ? QStringLiteral("class")
+                                                    : QStringLiteral("user");
+    return word + u' ' + name;
+}
+
 bool RecordChange(CKestovaDoc& doc, const QString& text, const std::function<void()>& change)
 {
     CEntitySelection& s = doc.selection();
@@ -178,23 +222,24 @@ bool RecordChange(CKestovaDoc& doc, const QString& text, const std::function<voi
     CRestrictionRecord before = s.layer(0);
     change();
     CRestrictionRecord after = s.layer(0);
-    doc.undoStack().push(new CRecordCommand(doc, text, s.selectedKind(), s.selectedName(), std::move(before),
+    const QString named =
+        text + QStringLiteral(" for ") + EntityText(s.selectedKind(), QString::fromStdU16String(s.selectedName()));
+    doc.undoStack().push(new CRecordCommand(doc, named, s.selectedKind(), s.selectedName(), std::move(before),
                                             std::move(after)));
     return true;
 }
 
-bool ModelChange(CKestovaDoc& doc, const QString& text, const std::function<bool()>& change)
+bool ModelChange(CKestovaDoc& doc, const std::function<std::optional<QString>()>& change)
 {
-    CEntitySelection& s = doc.selection();
-    if (s.hasSelection())
-        s.commit();
-    CRestrictionsModel before = doc.model();
-    if (!change())
-        return false;
-    if (s.hasSelection())
-        s.commit();
-    doc.undoStack().push(new CModelCommand(doc, text, std::move(before), doc.model()));
-    return true;
+    return ModelChangeRenaming(doc, change, {});
+}
+
+bool ModelChange(CKestovaDoc& doc, const QString& text, const std::function<bool()>& change,
+                 std::vector<EntityRename> renames)
+{
+    return ModelChangeRenaming(
+        doc, [&]() -> std::optional<QString> { return change() ? std::optional<QString>(text) : std::nullopt; },
+        std::move(renames));
 }
 
 }  // namespace vexilor

@@ -1,14 +1,11 @@
 #include "views/KestovaTreeCtrl.h"
 
 #include "document/KestovaDoc.h"
-#include "views/PlaceWindow.h"
-#include "widgets/Icons.h"
+#include "views/NavigationModel.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
-
-#include <array>
 
 namespace vexilor {
 namespace {
@@ -27,49 +24,17 @@ public:
     }
 };
 
-std::uint32_t MakeData(int kind, int index)
-{
-    return (std::uint32_t(kind) << 16) | (std::uint32_t(index) & 0xFFFFu);
-}
-
-QIcon KindIcon(int kind)
-{
-    using namespace treekind;
-    switch (kind) {
-    case kIntercom: return AppIcon(QStringLiteral("intercom"));
-    case kStudios:
-    case kStudio: return AppIcon(QStringLiteral("studio"));
-    case kClasses:
-    case kClass: return AppIcon(QStringLiteral("class"));
-    default: return AppIcon(QStringLiteral("user"));
-    }
-}
-
-QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const QString& text, int kind, int index)
-{
-    auto* item = new QTreeWidgetItem(parent, {text});
-    item->setData(0, CKestovaTreeCtrl::kDataRole, MakeData(kind, index));
-    item->setIcon(0, KindIcon(kind));
-    return item;
-}
-
-void SetBold(QTreeWidgetItem* item, bool bold)
-{
-    if (!item)
-        return;
-    QFont font = item->font(0);
-    font.setBold(bold);
-    item->setFont(0, font);
-}
-
 }  // namespace
 
-CKestovaTreeCtrl::CKestovaTreeCtrl(QWidget* parent) : QTreeWidget(parent)
+CKestovaTreeCtrl::CKestovaTreeCtrl(CKestovaDoc& doc, QWidget* parent)
+    : QTreeView(parent), model_(new CNavigationModel(doc, this))
 {
+    static_assert(kDataRole == CNavigationModel::kDataRole);
+    setModel(model_);
     setHeaderHidden(true);
-    setColumnCount(1);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItemDelegate(new TreeRowDelegate(this));
     setUniformRowHeights(true);
     setIconSize({16, 16});
@@ -84,89 +49,63 @@ CKestovaTreeCtrl::CKestovaTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(pal);
-
-    connect(this, &QTreeWidget::currentItemChanged, this, &CKestovaTreeCtrl::onCurrentItemChanged);
 }
 
-std::uint32_t CKestovaTreeCtrl::itemData(const QTreeWidgetItem* item)
+void CKestovaTreeCtrl::fill()
 {
-    return item ? item->data(0, kDataRole).toUInt() : 0;
-}
-
-QTreeWidgetItem* CKestovaTreeCtrl::fixedItem(int index) const
-{
-    QTreeWidgetItem* root = rootItem();
-    if (!root || index < 0 || index > 3)
-        return nullptr;
-    return index == 0 ? root : root->child(index - 1);
-}
-
-void CKestovaTreeCtrl::fill(CKestovaDoc& doc, bool first)
-{
-    std::array<bool, 4> expanded{true, true, true, true};
-    std::array<bool, 4> selected{};
-    if (!first) {
-        for (int i = 0; i < 4; ++i) {
-            if (QTreeWidgetItem* item = fixedItem(i)) {
-                expanded[std::size_t(i)] = item->isExpanded();
-                selected[std::size_t(i)] = item == currentItem();
-            }
-        }
-    }
-
     const bool wasSuppressed = suppress_;
-    suppress_ = !first;
-    setUpdatesEnabled(false);
-    clear();
-
-    using namespace treekind;
-    auto* root = new QTreeWidgetItem(this, {QStringLiteral("Intercom")});
-    root->setData(0, kDataRole, MakeData(kIntercom, 0));
-    root->setIcon(0, KindIcon(kIntercom));
-    QTreeWidgetItem* studios = AddItem(root, QStringLiteral("Studios"), kStudios, 0);
-    QTreeWidgetItem* classes = AddItem(root, QStringLiteral("Classes"), kClasses, 0);
-    QTreeWidgetItem* users = AddItem(root, QStringLiteral("Users"), kUsers, 0);
-
-    if (doc.model().loaded()) {
-        doc.refreshNameLists();
-        const auto addAll = [](QTreeWidgetItem* parent, const QStringList& names, int kind) {
-            for (int i = 0; i < names.size(); ++i)
-                AddItem(parent, names[i], kind, i);
-        };
-        addAll(classes, doc.classNames(), kClass);
-        addAll(studios, doc.studioNames(), kStudio);
-        addAll(users, doc.userNames(), kUser);
-    }
-
+    suppress_ = true;
+    setCurrentIndex({});
+    model_->reset();
     for (int i = 0; i < 4; ++i)
-        fixedItem(i)->setExpanded(expanded[std::size_t(i)]);
-    for (int i = 0; i < 4; ++i) {
-        if (selected[std::size_t(i)]) {
-            selectItem(fixedItem(i));
-            break;
-        }
-    }
-    setUpdatesEnabled(true);
+        expand(model_->fixedIndex(i));
     suppress_ = wasSuppressed;
 }
 
-bool CKestovaTreeCtrl::selectItem(QTreeWidgetItem* item)
+std::uint32_t CKestovaTreeCtrl::selectedData() const
 {
-    if (!item)
+    return CNavigationModel::dataOf(currentIndex());
+}
+
+QModelIndex CKestovaTreeCtrl::intercomIndex() const
+{
+    return model_->rootIndex();
+}
+
+QModelIndex CKestovaTreeCtrl::fixedIndex(int which) const
+{
+    return model_->fixedIndex(which);
+}
+
+bool CKestovaTreeCtrl::selectIndex(const QModelIndex& index)
+{
+    if (!index.isValid())
         return false;
-    setCurrentItem(item);
-    scrollToItem(item);
+    setCurrentIndex(index);
+    scrollTo(index);
     return true;
 }
 
-void CKestovaTreeCtrl::onCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+void CKestovaTreeCtrl::selectQuietly(const QModelIndex& index)
 {
-    if (!current || current->data(0, kDataRole).isNull())
+    const bool wasSuppressed = suppress_;
+    suppress_ = true;
+    if (index.isValid())
+        selectIndex(index);
+    else
+        setCurrentIndex({});
+    suppress_ = wasSuppressed;
+}
+
+void CKestovaTreeCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTreeView::currentChanged(current, previous);
+    model_->setBoldIndex(current);
+    // While rows come and go the selection model moves the current row on its own; the view
+    // decides where the selection goes once the change is complete.
+    if (!current.isValid() || suppress_ || model_->isChanging())
         return;
-    SetBold(previous, false);
-    SetBold(current, true);
-    if (!suppress_)
-        Q_EMIT selectionChanging(itemData(current));
+    Q_EMIT selectionChanging(CNavigationModel::dataOf(current));
 }
 
 void CKestovaTreeCtrl::mousePressEvent(QMouseEvent* event)
@@ -176,7 +115,7 @@ void CKestovaTreeCtrl::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
 }
 
 void CKestovaTreeCtrl::mouseReleaseEvent(QMouseEvent* event)
@@ -185,7 +124,7 @@ void CKestovaTreeCtrl::mouseReleaseEvent(QMouseEvent* event)
         event->accept();
         return;
     }
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
 }
 
 }  // namespace vexilor

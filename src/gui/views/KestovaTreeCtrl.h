@@ -1,52 +1,57 @@
 #pragma once
 
-#include <QTreeWidget>
+#include "restrictions/RestrictionsModel.h"
+
+#include <QPersistentModelIndex>
+#include <QTreeView>
 
 #include <cstdint>
 
 namespace vexilor {
 
 class CKestovaDoc;
+class CNavigationModel;
 
-// The navigation tree: the root "Intercom" with the folders "Studios", "Classes" and "Users" and,
-// while a restrictions file is loaded, one item per studio, class and user. Each item carries the
-// tree kind in the high 16 bits of its data and the index into the document's sorted name list in
-// the low 16 bits. The selected item is drawn bold.
-class CKestovaTreeCtrl : public QTreeWidget {
+// The navigation tree: a view of the document's studios, classes and users (CNavigationModel).
+// Each row carries the tree kind in the high 16 bits of its data and the index into the document's
+// sorted name list in the low 16 bits. The selected row is drawn bold.
+class CKestovaTreeCtrl : public QTreeView {
     Q_OBJECT
 public:
     static constexpr int kDataRole = Qt::UserRole + 1;
 
-    explicit CKestovaTreeCtrl(QWidget* parent = nullptr);
+    explicit CKestovaTreeCtrl(CKestovaDoc& doc, QWidget* parent = nullptr);
 
-    // Fills the tree from the document. The first fill expands every fixed item and selects none;
-    // a refill keeps the expansion of the fixed items and reselects the first selected one,
-    // without notifications.
-    void fill(CKestovaDoc& doc, bool first);
+    CNavigationModel* navigationModel() const { return model_; }
 
-    static std::uint32_t itemData(const QTreeWidgetItem* item);
-    static int kindOf(const QTreeWidgetItem* item) { return int(itemData(item) >> 16); }
-    // Data and kind of the selected item (0 when nothing is selected).
-    std::uint32_t selectedData() const { return itemData(currentItem()); }
+    // After another file was opened: takes the document's lists, expands every fixed row and
+    // selects none.
+    void fill();
+
+    // Data and kind of the selected row (0 when nothing is selected).
+    std::uint32_t selectedData() const;
     int selectedKind() const { return int(selectedData() >> 16); }
-    QTreeWidgetItem* rootItem() const { return topLevelItem(0); }
-    // The root, "Studios", "Classes" and "Users" in that order (null before the first fill).
-    QTreeWidgetItem* fixedItem(int index) const;
+    QString selectedText() const { return currentIndex().data().toString(); }
+    QModelIndex intercomIndex() const;
+    // The root, "Studios", "Classes" and "Users" in that order.
+    QModelIndex fixedIndex(int which) const;
 
-    // Selects an item, notifying unless notifications are suppressed. False for a null item.
-    bool selectItem(QTreeWidgetItem* item);
+    // Selects a row, notifying unless notifications are suppressed. False for an invalid index.
+    bool selectIndex(const QModelIndex& index);
+    // Selects a row without notifying.
+    void selectQuietly(const QModelIndex& index);
 
 Q_SIGNALS:
-    // The selected item changed (sent before the view rebuilds; the view posts the rebuild).
+    // The selected row changed (sent before the view rebuilds; the view posts the rebuild).
     void selectionChanging(std::uint32_t data);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void onCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
-
+    CNavigationModel* model_ = nullptr;
     bool suppress_ = false;
 };
 

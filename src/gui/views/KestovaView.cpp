@@ -64,6 +64,20 @@ EntityKind EntityOfTreeKind(int kind)
     }
 }
 
+// The fixed row (0 root, 1 "Studios", 2 "Classes", 3 "Users") that holds a row of this kind.
+int FolderOfTreeKind(int kind)
+{
+    switch (kind) {
+    case treekind::kStudios:
+    case treekind::kStudio: return 1;
+    case treekind::kClasses:
+    case treekind::kClass: return 2;
+    case treekind::kUsers:
+    case treekind::kUser: return 3;
+    default: return 0;
+    }
+}
+
 QSplitter* MakeSplitter(Qt::Orientation orientation, QWidget* parent)
 {
     auto* splitter = new QSplitter(orientation, parent);
@@ -84,7 +98,7 @@ CKestovaView::CKestovaView(CKestovaDoc& doc, CAppState& app, PlaceWindowFactory 
         barHeight = app_.settings->readInt(SettingKey::RadiosHeight);
     }
 
-    tree_ = new CKestovaTreeCtrl(this);
+    tree_ = new CKestovaTreeCtrl(doc_, this);
     tree_->setObjectName(QStringLiteral("navigationTree"));
     bar_ = new CListWnd(app_.settings, this);
     bar_->setObjectName(QStringLiteral("categoryBar"));
@@ -152,10 +166,7 @@ CKestovaView::CKestovaView(CKestovaDoc& doc, CAppState& app, PlaceWindowFactory 
         if (window_)
             window_->update();
     });
-    connect(&doc_, &CKestovaDoc::structureChanged, this, [this] {
-        refillTree();
-        selectionChanged(paneid::kEditPane);
-    });
+    connect(&doc_, &CKestovaDoc::structureChanged, this, [this] { rebuildAfterStructureChange(); });
     connect(previous_, &CKestovaButton::clickedWith, this,
             [this](Qt::KeyboardModifiers m) { runCommand(paneid::kPrevious, m); });
     connect(next_, &CKestovaButton::clickedWith, this,
@@ -219,16 +230,22 @@ void CKestovaView::rebuild()
 {
     edit_->setPage(nullptr);
     delete window_.data();
-    tree_->setCurrentItem(nullptr);
-    tree_->fill(doc_, true);
+    tree_->fill();
     rebuildCategories();
-    tree_->selectItem(tree_->rootItem());
+    tree_->selectIndex(tree_->intercomIndex());
     postFocusRequest(paneid::kTree, 1);
 }
 
-void CKestovaView::refillTree()
+void CKestovaView::rebuildAfterStructureChange()
 {
-    tree_->fill(doc_, false);
+    // The tree's rows followed the change: the row that was shown is still current when it exists
+    // (renamed or moved), otherwise its folder takes over. The window is built anew from the
+    // model, whatever it showed before.
+    QModelIndex target = shownIndex_;
+    if (!target.isValid())
+        target = tree_->fixedIndex(FolderOfTreeKind(shownKind_));
+    tree_->selectQuietly(target);
+    selectionChanged(focusPane_);
 }
 
 void CKestovaView::rebuildCategories()
@@ -265,6 +282,8 @@ void CKestovaView::selectionChanged(int source)
     if (source == paneid::kEditPane)
         rebuildCategories();  // the configuration may have gained or lost resource types
     selectionChanging(source);
+    shownIndex_ = tree_->currentIndex();
+    shownKind_ = tree_->selectedKind();
     updateTitle();
     if (bar_->selectedRow() >= 0)
         replaceWindow(source);
@@ -272,8 +291,8 @@ void CKestovaView::selectionChanged(int source)
 
 void CKestovaView::updateTitle()
 {
-    const QTreeWidgetItem* item = tree_->currentItem();
-    const QString treePart = item ? nav::TreeTitle(tree_->selectedKind(), item->text(0)) : QString();
+    const QModelIndex item = tree_->currentIndex();
+    const QString treePart = item.isValid() ? nav::TreeTitle(tree_->selectedKind(), tree_->selectedText()) : QString();
     const nav::Category* category = nav::CategoryAt(bar_->selectedRow());
     const QString categoryPart = category ? QString::fromUtf16(category->singular) : QString();
     const CKestovaTabCtrl* tabs = edit_->tabs();
@@ -287,13 +306,12 @@ void CKestovaView::replaceWindow(int source)
     const bool editHadFocus = Contains(edit_, QApplication::focusWidget());
     doc_.selection().commit();
 
-    const QTreeWidgetItem* item = tree_->currentItem();
     const nav::Category* category = nav::CategoryAt(bar_->selectedRow());
     Place place;
     place.treeKind = tree_->selectedKind();
     const EntityKind entity = EntityOfTreeKind(place.treeKind);
-    if (entity != EntityKind::None && item)
-        place.entityName = item->text(0);
+    if (entity != EntityKind::None)
+        place.entityName = tree_->selectedText();
     place.categoryRow = category ? category->row : -1;
     place.resourceType = category ? category->resourceType : nav::kNoResourceType;
     place.tab = edit_->tabs()->selectedValue();
@@ -312,7 +330,6 @@ void CKestovaView::replaceWindow(int source)
             if (const int help = nav::HelpContextFor(place))
                 window->setHelpContext(help);
             connect(window, &CPlaceWindow::focusGained, this, [this] { requestFocus(paneid::kEditPane, 2); });
-            connect(window, &CPlaceWindow::treeRefillRequested, this, [this] { refillTree(); });
             connect(window, &CPlaceWindow::statusMessage, this, &CKestovaView::statusMessage);
             edit_->setPage(window);
             window->show();
@@ -388,8 +405,8 @@ void CKestovaView::step(bool forward, bool shift, bool ctrl, bool fromButton)
 
 bool CKestovaView::treeStep(bool forward)
 {
-    QTreeWidgetItem* current = tree_->currentItem();
-    return tree_->selectItem(forward ? nav::NextTreeNode(current) : nav::PreviousTreeNode(current));
+    const QModelIndex current = tree_->currentIndex();
+    return tree_->selectIndex(forward ? nav::NextTreeNode(current) : nav::PreviousTreeNode(current));
 }
 
 void CKestovaView::cyclePane(bool forward)

@@ -3,6 +3,7 @@
 #include "views/PlaceWindow.h"
 
 #include <QList>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QWidget>
 
@@ -99,7 +100,7 @@ private:
     void postFocusRequest(int pane, int mode);
     void rememberFocusOwner(QWidget* now);
     QWidget* paneWidget(int pane) const;
-    void refillTree();
+    void rebuildAfterStructureChange();
     void rebuildCategories();
     void createActions();
 
@@ -117,6 +118,9 @@ private:
     CKestovaButton* previous_ = nullptr;
     CKestovaButton* next_ = nullptr;
     QPointer<CPlaceWindow> window_;
+    // The tree row the title and the window were last built for (follows renames and moves).
+    QPersistentModelIndex shownIndex_;
+    int shownKind_ = treekind::kNone;
     QList<QAction*> actions_;
     int focusPane_ = paneid::kTree;
     QMetaObject::Connection focusConnection_;

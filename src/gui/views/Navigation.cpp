@@ -2,7 +2,7 @@
 
 #include "intercom/Intercom.h"
 
-#include <QTreeWidgetItem>
+#include <QAbstractItemModel>
 
 #include <array>
 #include <QStringList>
@@ -203,36 +203,36 @@ int HelpContextFor(const Place& place)
     return TabHelpContext(place.tab);
 }
 
-QTreeWidgetItem* NextTreeNode(QTreeWidgetItem* item)
+QModelIndex NextTreeNode(const QModelIndex& item)
 {
-    if (!item)
-        return nullptr;
-    if (item->childCount() > 0)
-        return item->child(0);
-    QTreeWidgetItem* parent = item->parent();
-    if (!parent)
-        return nullptr;
-    const int at = parent->indexOfChild(item);
-    if (at + 1 < parent->childCount())
-        return parent->child(at + 1);
-    QTreeWidgetItem* grand = parent->parent();
-    if (!grand)
-        return nullptr;
-    const int parentAt = grand->indexOfChild(parent);
-    return parentAt + 1 < grand->childCount() ? grand->child(parentAt + 1) : nullptr;
+    if (!item.isValid())
+        return {};
+    const QAbstractItemModel* model = item.model();
+    if (model->rowCount(item) > 0)
+        return model->index(0, 0, item);
+    const QModelIndex parent = item.parent();
+    if (!parent.isValid())
+        return {};
+    if (item.row() + 1 < model->rowCount(parent))
+        return model->index(item.row() + 1, 0, parent);
+    const QModelIndex grand = parent.parent();
+    if (!grand.isValid())
+        return {};
+    return parent.row() + 1 < model->rowCount(grand) ? model->index(parent.row() + 1, 0, grand) : QModelIndex();
 }
 
-QTreeWidgetItem* PreviousTreeNode(QTreeWidgetItem* item)
+QModelIndex PreviousTreeNode(const QModelIndex& item)
 {
-    if (!item)
-        return nullptr;
-    QTreeWidgetItem* parent = item->parent();
-    if (!parent)
-        return nullptr;
-    const int at = parent->indexOfChild(item);
-    if (at > 0) {
-        QTreeWidgetItem* sibling = parent->child(at - 1);
-        return sibling->childCount() > 0 ? sibling->child(sibling->childCount() - 1) : sibling;
+    if (!item.isValid())
+        return {};
+    const QAbstractItemModel* model = item.model();
+    const QModelIndex parent = item.parent();
+    if (!parent.isValid())
+        return {};
+    if (item.row() > 0) {
+        const QModelIndex sibling = model->index(item.row() - 1, 0, parent);
+        const int children = model->rowCount(sibling);
+        return children > 0 ? model->index(children - 1, 0, sibling) : sibling;
     }
     return parent;
 }

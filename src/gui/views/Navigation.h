@@ -2,12 +2,11 @@
 
 #include "views/PlaceWindow.h"
 
+#include <QModelIndex>
 #include <QString>
 
 #include <span>
 #include <vector>
-
-class QTreeWidgetItem;
 
 namespace vexilor {
 
@@ -78,9 +77,9 @@ QString JoinTitle(const QString& treePart, const QString& categoryPart, const QS
 bool HasWindow(const Place& place);
 int HelpContextFor(const Place& place);
 
-// The next and previous node of the navigation tree (null when there is none).
-QTreeWidgetItem* NextTreeNode(QTreeWidgetItem* item);
-QTreeWidgetItem* PreviousTreeNode(QTreeWidgetItem* item);
+// The next and previous node of the navigation tree (invalid when there is none).
+QModelIndex NextTreeNode(const QModelIndex& item);
+QModelIndex PreviousTreeNode(const QModelIndex& item);
 
 // What a Next or Previous step does, decided from the state of the tab strip and category bar.
 struct StepState {

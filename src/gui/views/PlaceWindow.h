@@ -61,8 +61,6 @@ public:
 Q_SIGNALS:
     // One of the window's controls gained the focus (the view remembers the edit pane).
     void focusGained();
-    // Studios, classes or users were added, renamed or deleted: refill the navigation tree.
-    void treeRefillRequested();
     // A status-bar text for the command under the mouse or key (empty restores the idle text).
     void statusMessage(const QString& text);
 

@@ -49,40 +49,48 @@ private Q_SLOTS:
         QTest::addColumn<QString>("undoText");
         const auto allow12 = keypanels(1, 12);
         QTest::newRow("allow rows") << Edit([allow12](CKestovaDoc& d) { return SetAccess(d, allow12, AccessChange::Allow); })
-                                    << QStringLiteral("Allow 12 keypanels");
+                                    << QStringLiteral("Allow 12 keypanels for user Ann");
         QTest::newRow("inherit one row") << Edit([](CKestovaDoc& d) {
             const AccessRef one[] = {AccessRef::resource(0, 7)};
             return SetAccess(d, one, AccessChange::Inherit);
-        }) << QStringLiteral("Inherit keypanel 7");
+        }) << QStringLiteral("Inherit keypanel 7 for user Ann");
         QTest::newRow("click cycles") << Edit([](CKestovaDoc& d) {
             const AccessEdit edits[] = {{AccessRef::feature(3), AccessChange::Deny},
                                         {AccessRef::menuKey(u"Menu.File.Open"), AccessChange::Allow}};
             return ApplyAccessEdits(d, edits);
-        }) << QStringLiteral("Change 2 items");
+        }) << QStringLiteral("Change 2 items for user Ann");
         QTest::newRow("deny all") << Edit([](CKestovaDoc& d) { return SetAll(d, EntityKind::User, QStringLiteral("Ann"), SetAllOperation::Deny); })
-                                  << QStringLiteral("Deny All for user \"Ann\"");
+                                  << QStringLiteral("Deny All for user Ann");
         QTest::newRow("inherit all of the class") << Edit([](CKestovaDoc& d) {
             return SetAll(d, EntityKind::Class, QStringLiteral("Crew"), SetAllOperation::Inherit);
-        }) << QStringLiteral("Inherit All for class \"Crew\"");
+        }) << QStringLiteral("Inherit All for class Crew");
         QTest::newRow("add a class copied from a user") << Edit([](CKestovaDoc& d) {
             return AddEntity(d, EntityKind::Class, QStringLiteral("Guests"), EntityKind::User, QStringLiteral("Ann"));
-        }) << QStringLiteral("Add class \"Guests\"");
+        }) << QStringLiteral("Add class Guests");
         QTest::newRow("delete a referenced studio") << Edit([](CKestovaDoc& d) {
             return DeleteEntity(d, EntityKind::Studio, QStringLiteral("News"), true) == DeleteOutcome::Deleted;
-        }) << QStringLiteral("Delete studio \"News\"");
+        }) << QStringLiteral("Delete studio News");
         QTest::newRow("delete a user") << Edit([](CKestovaDoc& d) {
             return DeleteEntity(d, EntityKind::User, QStringLiteral("Ann"), false) == DeleteOutcome::Deleted;
-        }) << QStringLiteral("Delete user \"Ann\"");
+        }) << QStringLiteral("Delete user Ann");
+        QTest::newRow("delete several users at once") << Edit([](CKestovaDoc& d) {
+            return DeleteEntities(d, EntityKind::User, {QStringLiteral("Ann"), QStringLiteral("Bob")}, {}).size() == 2;
+        }) << QStringLiteral("Delete 2 users");
+        QTest::newRow("delete a referenced class only when agreed") << Edit([](CKestovaDoc& d) {
+            const QStringList deleted = DeleteEntities(d, EntityKind::Class, {QStringLiteral("Crew")},
+                                                       [](const QString& name) { return name == u"Crew"; });
+            return deleted == QStringList{QStringLiteral("Crew")} && !d.model().exists(EntityKind::Class, u"Crew");
+        }) << QStringLiteral("Delete class Crew");
         QTest::newRow("rename a class") << Edit([](CKestovaDoc& d) {
             return RenameEntity(d, EntityKind::Class, QStringLiteral("Crew"), QStringLiteral("Staff"));
-        }) << QStringLiteral("Rename class \"Crew\"");
+        }) << QStringLiteral("Rename class Crew to Staff");
         QTest::newRow("studio references") << Edit([](CKestovaDoc& d) {
             return SetStudioRefs(d, EntityKind::User, QStringLiteral("Ann"),
                                  {{u"Sport", StudioOp::Add}, {u"News", StudioOp::Remove}});
-        }) << QStringLiteral("Change the studios of user \"Ann\"");
+        }) << QStringLiteral("Change the studios of user Ann");
         QTest::newRow("class of a user") << Edit([](CKestovaDoc& d) {
             return SetClassOfUser(d, QStringLiteral("Ann"), QString());
-        }) << QStringLiteral("Change the class of user \"Ann\"");
+        }) << QStringLiteral("Change the class of user Ann");
     }
     void undoRestoresTheFileAndRedoRepeatsTheEdit()
     {

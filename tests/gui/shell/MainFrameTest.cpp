@@ -324,15 +324,15 @@ void MainFrameTest::undoAndRedoSayWhatTheyDo()
         rows.push_back(AccessRef::resource(0, n));
     QVERIFY(SetAccess(*f.doc, rows, AccessChange::Allow));
     QVERIFY(undo->isEnabled());
-    QCOMPARE(undo->text(), u"&Undo Allow 12 keypanels"_s);
-    QCOMPARE(undo->toolTip(), u"Undo Allow 12 keypanels"_s);
+    QCOMPARE(undo->text(), u"&Undo Allow 12 keypanels for user Default"_s);
+    QCOMPARE(undo->toolTip(), u"Undo Allow 12 keypanels for user Default"_s);
     QVERIFY(f.doc->isModified());
 
     undo->trigger();
     QVERIFY(!f.doc->isModified());
     QCOMPARE(f.doc->selection().isRestricted(0, 5), 1);
     QVERIFY(redo->isEnabled());
-    QCOMPARE(redo->text(), u"&Redo Allow 12 keypanels"_s);
+    QCOMPARE(redo->text(), u"&Redo Allow 12 keypanels for user Default"_s);
     redo->trigger();
     QCOMPARE(f.doc->selection().isRestricted(0, 5), 0);
     QVERIFY(f.doc->isModified());

@@ -1,5 +1,6 @@
 #include "app/AppState.h"
 #include "app/SettingsStore.h"
+#include "document/EntityEdits.h"
 #include "document/KestovaDoc.h"
 #include "intercom/Capabilities.h"
 #include "support/PromptsTestScope.h"
@@ -83,11 +84,14 @@ struct ViewFixture {
     CKestovaTabCtrl* tabs() const { return view->editPane()->tabs(); }
     QString title() const { return view->titleStrip()->text(); }
 
-    QTreeWidgetItem* item(const QString& text) const
+    QModelIndex item(const QString& text) const
     {
-        const auto found = tree()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.first();
+        const QAbstractItemModel* model = tree()->model();
+        const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, text, 1,
+                                                   Qt::MatchExactly | Qt::MatchRecursive | Qt::MatchCaseSensitive);
+        return found.isEmpty() ? QModelIndex() : found.first();
     }
+    static bool bold(const QModelIndex& index) { return index.data(Qt::FontRole).value<QFont>().bold(); }
 
     // Lets the posted selection changed run and checks that it built one window; then runs the
     // focus request that the rebuild posted.
@@ -108,7 +112,7 @@ struct ViewFixture {
     bool selectInTree(const QString& text)
     {
         const std::size_t before = calls.size();
-        tree()->setCurrentItem(item(text));
+        tree()->setCurrentIndex(item(text));
         return settle(before);
     }
 
@@ -168,8 +172,8 @@ void KestovaViewTest::rootShowsIntercomResourcesAndCapabilities()
     test::PromptsTestScope prompts;
     ViewFixture f;
     QVERIFY(f.rebuild());
-    QCOMPARE(f.tree()->currentItem(), f.tree()->rootItem());
-    QVERIFY(f.tree()->rootItem()->font(0).bold());
+    QCOMPARE(f.tree()->currentIndex(), f.tree()->intercomIndex());
+    QVERIFY(f.bold(f.tree()->intercomIndex()));
     QCOMPARE(f.enabledRows(), std::vector<int>{nav::row::kConfiguration});
     QCOMPARE(f.bar()->selectedRow(), nav::row::kConfiguration);
     QCOMPARE(f.tabTexts(), (QStringList{u" Resources "_qs, u" Capabilities "_qs}));
@@ -207,15 +211,15 @@ void KestovaViewTest::classesFolderEnablesOnlyConfiguration()
     QCOMPARE(f.lastPlace().categoryRow, nav::row::kConfiguration);
     QCOMPARE(f.lastPlace().tab, tv::kNone);
     QCOMPARE(f.view->currentHelpContext(), 322);
-    QVERIFY(f.item(u"Classes"_qs)->font(0).bold());
-    QVERIFY(!f.tree()->rootItem()->font(0).bold());
+    QVERIFY(f.bold(f.item(u"Classes"_qs)));
+    QVERIFY(!f.bold(f.tree()->intercomIndex()));
 
     // The right button selects nothing.
     const std::size_t before = f.calls.size();
-    const QRect zed = f.tree()->visualItemRect(f.item(u"Zed"_qs));
+    const QRect zed = f.tree()->visualRect(f.item(u"Zed"_qs));
     QTest::mouseClick(f.tree()->viewport(), Qt::RightButton, {}, zed.center());
     QCoreApplication::processEvents();  // runs anything that was posted
-    QCOMPARE(f.tree()->currentItem()->text(0), u"Classes"_qs);
+    QCOMPARE(f.tree()->selectedText(), u"Classes"_qs);
     QCOMPARE(f.calls.size(), before);
     // The left button does.
     QTest::mouseClick(f.tree()->viewport(), Qt::LeftButton, {}, zed.center());
@@ -282,7 +286,7 @@ void KestovaViewTest::previousFromConfigurationGoesToThePreviousNodesLastPlace()
         {u"Classes"_qs, u"South"_qs, tk::kStudio, nav::row::kIoCards, tv::kResources},
     };
     for (const Case& c : cases) {
-        if (f.tree()->currentItem()->text(0) != c.from)
+        if (f.tree()->selectedText() != c.from)
             QVERIFY(f.selectInTree(c.from));
         else
             f.clickCategory(nav::row::kConfiguration);
@@ -290,7 +294,7 @@ void KestovaViewTest::previousFromConfigurationGoesToThePreviousNodesLastPlace()
         const std::size_t before = f.calls.size();
         f.view->runCommand(paneid::kPrevious);
         QVERIFY(f.settle(before));
-        QCOMPARE(f.tree()->currentItem()->text(0), c.to);
+        QCOMPARE(f.tree()->selectedText(), c.to);
         QCOMPARE(f.lastPlace().treeKind, c.kind);
         QCOMPARE(f.lastPlace().categoryRow, c.row);
         QCOMPARE(f.lastPlace().tab, c.tab);
@@ -301,7 +305,7 @@ void KestovaViewTest::previousFromConfigurationGoesToThePreviousNodesLastPlace()
     const std::size_t before = f.calls.size();
     f.view->runCommand(paneid::kNext);
     QVERIFY(f.settle(before));
-    QCOMPARE(f.tree()->currentItem()->text(0), u"Classes"_qs);
+    QCOMPARE(f.tree()->selectedText(), u"Classes"_qs);
     QCOMPARE(f.lastPlace().categoryRow, nav::row::kConfiguration);
 }
 
@@ -330,18 +334,18 @@ void KestovaViewTest::ctrlAndShiftStepsAndTheirCommands()
     f.view->runCommand(paneid::kNext, Qt::ShiftModifier | Qt::ControlModifier);
     QCoreApplication::processEvents();  // runs anything that was posted
     QCOMPARE(f.calls.size(), before);
-    QCOMPARE(f.tree()->currentItem()->text(0), u"ann"_qs);
+    QCOMPARE(f.tree()->selectedText(), u"ann"_qs);
 
     // Ctrl alone and Ctrl+Page Up/Down: only the tree node; the place follows from the new node.
     f.view->runCommand(paneid::kPrevious, Qt::ControlModifier);
     QVERIFY(f.settle(before));
-    QCOMPARE(f.tree()->currentItem()->text(0), u"Default"_qs);
+    QCOMPARE(f.tree()->selectedText(), u"Default"_qs);
     QCOMPARE(f.lastPlace().categoryRow, nav::row::kPartyLines);
     QCOMPARE(f.lastPlace().tab, tv::kFeatures);
     before = f.calls.size();
     f.view->runCommand(viewcmd::kNextNode);
     QVERIFY(f.settle(before));
-    QCOMPARE(f.tree()->currentItem()->text(0), u"ann"_qs);
+    QCOMPARE(f.tree()->selectedText(), u"ann"_qs);
     // No node after the last user: nothing happens.
     before = f.calls.size();
     f.view->runCommand(viewcmd::kNextNode);
@@ -456,28 +460,29 @@ void KestovaViewTest::treeRefillKeepsExpansionAndTheSelectedFolder()
     ViewFixture f;
     QVERIFY(f.rebuild());
     for (int i = 0; i < 4; ++i)
-        QVERIFY(f.tree()->fixedItem(i)->isExpanded());
-    f.item(u"Studios"_qs)->setExpanded(false);
+        QVERIFY(f.tree()->isExpanded(f.tree()->fixedIndex(i)));
+    f.tree()->collapse(f.item(u"Studios"_qs));
     QVERIFY(f.selectInTree(u"Classes"_qs));
     QPointer<CPlaceWindow> window = f.lastWindow;
 
-    // The folder's window added a class.
-    f.doc->model().putRecord(EntityKind::Class, u"Alpha", {});
+    // The folder's window added a class: the document's change inserts the row.
     const std::size_t before = f.calls.size();
-    Q_EMIT window->treeRefillRequested();
+    QVERIFY(AddEntity(*f.doc, EntityKind::Class, u"Alpha"_qs));
     QCoreApplication::processEvents();  // runs anything that was posted
     QCOMPARE(f.calls.size(), before);  // no notification: the window stays
     QVERIFY(!window.isNull());
-    QCOMPARE(f.tree()->currentItem()->text(0), u"Classes"_qs);
-    QVERIFY(f.item(u"Classes"_qs)->font(0).bold());
-    QVERIFY(!f.item(u"Studios"_qs)->isExpanded());
-    QVERIFY(f.item(u"Users"_qs)->isExpanded());
-    QTreeWidgetItem* classes = f.item(u"Classes"_qs);
-    QCOMPARE(classes->childCount(), 3);
-    QCOMPARE(classes->child(0)->text(0), u"Alpha"_qs);
-    QCOMPARE(CKestovaTreeCtrl::itemData(classes->child(2)), (std::uint32_t(tk::kClass) << 16) | 2u);
-    QCOMPARE(CKestovaTreeCtrl::itemData(f.item(u"ann"_qs)), (std::uint32_t(tk::kUser) << 16) | 1u);
-    QCOMPARE(CKestovaTreeCtrl::itemData(f.item(u"Studios"_qs)), std::uint32_t(tk::kStudios) << 16);
+    QCOMPARE(f.tree()->selectedText(), u"Classes"_qs);
+    QVERIFY(f.bold(f.item(u"Classes"_qs)));
+    QVERIFY(!f.tree()->isExpanded(f.item(u"Studios"_qs)));
+    QVERIFY(f.tree()->isExpanded(f.item(u"Users"_qs)));
+    const QModelIndex classes = f.item(u"Classes"_qs);
+    const QAbstractItemModel* model = f.tree()->model();
+    QCOMPARE(model->rowCount(classes), 3);
+    QCOMPARE(model->index(0, 0, classes).data().toString(), u"Alpha"_qs);
+    const auto data = [](const QModelIndex& i) { return i.data(CKestovaTreeCtrl::kDataRole).toUInt(); };
+    QCOMPARE(data(model->index(2, 0, classes)), (std::uint32_t(tk::kClass) << 16) | 2u);
+    QCOMPARE(data(f.item(u"ann"_qs)), (std::uint32_t(tk::kUser) << 16) | 1u);
+    QCOMPARE(data(f.item(u"Studios"_qs)), std::uint32_t(tk::kStudios) << 16);
 }
 
 void KestovaViewTest::withoutAFileTheTreeHoldsOnlyTheFixedItems()
@@ -485,15 +490,16 @@ void KestovaViewTest::withoutAFileTheTreeHoldsOnlyTheFixedItems()
     test::PromptsTestScope prompts;
     ViewFixture f(8, false);
     QVERIFY(f.rebuild());
-    QCOMPARE(f.tree()->topLevelItemCount(), 1);
-    QTreeWidgetItem* root = f.tree()->rootItem();
-    QCOMPARE(root->text(0), u"Intercom"_qs);
-    QCOMPARE(root->childCount(), 3);
+    const QAbstractItemModel* model = f.tree()->model();
+    QCOMPARE(model->rowCount(), 1);
+    const QModelIndex root = f.tree()->intercomIndex();
+    QCOMPARE(root.data().toString(), u"Intercom"_qs);
+    QCOMPARE(model->rowCount(root), 3);
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(root->child(i)->childCount(), 0);
-    QCOMPARE(root->child(0)->text(0), u"Studios"_qs);
-    QCOMPARE(root->child(1)->text(0), u"Classes"_qs);
-    QCOMPARE(root->child(2)->text(0), u"Users"_qs);
+        QCOMPARE(model->rowCount(model->index(i, 0, root)), 0);
+    QCOMPARE(model->index(0, 0, root).data().toString(), u"Studios"_qs);
+    QCOMPARE(model->index(1, 0, root).data().toString(), u"Classes"_qs);
+    QCOMPARE(model->index(2, 0, root).data().toString(), u"Users"_qs);
     QCOMPARE(f.lastPlace().treeKind, tk::kIntercom);
 }
 
@@ -649,7 +655,7 @@ void KestovaViewTest::navigationActionsCarryTheirCommandsAndKeys()
     std::size_t before = f.calls.size();
     QTest::keyClick(f.tree(), Qt::Key_PageDown, Qt::ControlModifier);
     QVERIFY(f.settle(before));
-    QCOMPARE(f.tree()->currentItem()->text(0), u"Studios"_qs);
+    QCOMPARE(f.tree()->selectedText(), u"Studios"_qs);
     QVERIFY(f.selectInTree(u"ann"_qs));
     f.clickCategory(nav::row::kKeypanels);
     QVERIFY(f.bar()->hasFocus());  // a click on a category gives the bar the keyboard
@@ -670,7 +676,7 @@ void KestovaViewTest::navigationActionsCarryTheirCommandsAndKeys()
     before = f.calls.size();
     QTest::keyClick(f.lastWindow, Qt::Key_PageUp, Qt::ControlModifier);
     QVERIFY(f.settle(before));
-    QCOMPARE(f.tree()->currentItem()->text(0), u"Default"_qs);
+    QCOMPARE(f.tree()->selectedText(), u"Default"_qs);
 }
 
 void KestovaViewTest::screenshot()

@@ -3,7 +3,7 @@
 #include "views/Navigation.h"
 
 #include <QTest>
-#include <QTreeWidget>
+#include <QStandardItemModel>
 
 using namespace vexilor;
 using namespace vexilor::nav;
@@ -255,29 +255,32 @@ void NavigationTest::placesWithAndWithoutWindow()
 
 void NavigationTest::treeWalksVisitEveryNodeInOrder()
 {
-    QTreeWidget tree;
-    auto* root = new QTreeWidgetItem(&tree, {u"Intercom"_qs});
-    auto* studios = new QTreeWidgetItem(root, {u"Studios"_qs});
-    new QTreeWidgetItem(studios, {u"s1"_qs});
-    new QTreeWidgetItem(studios, {u"s2"_qs});
-    new QTreeWidgetItem(root, {u"Classes"_qs});  // empty folder
-    auto* users = new QTreeWidgetItem(root, {u"Users"_qs});
-    new QTreeWidgetItem(users, {u"u1"_qs});
-    new QTreeWidgetItem(users, {u"u2"_qs});
+    QStandardItemModel tree;
+    auto* root = new QStandardItem(u"Intercom"_qs);
+    tree.appendRow(root);
+    auto* studios = new QStandardItem(u"Studios"_qs);
+    root->appendRow(studios);
+    studios->appendRow(new QStandardItem(u"s1"_qs));
+    studios->appendRow(new QStandardItem(u"s2"_qs));
+    root->appendRow(new QStandardItem(u"Classes"_qs));  // empty folder
+    auto* users = new QStandardItem(u"Users"_qs);
+    root->appendRow(users);
+    users->appendRow(new QStandardItem(u"u1"_qs));
+    users->appendRow(new QStandardItem(u"u2"_qs));
 
     QStringList forward;
-    for (QTreeWidgetItem* item = root; item; item = NextTreeNode(item))
-        forward << item->text(0);
+    for (QModelIndex item = root->index(); item.isValid(); item = NextTreeNode(item))
+        forward << item.data().toString();
     QCOMPARE(forward, (QStringList{u"Intercom"_qs, u"Studios"_qs, u"s1"_qs, u"s2"_qs, u"Classes"_qs, u"Users"_qs,
                                    u"u1"_qs, u"u2"_qs}));
 
     QStringList backward;
-    for (QTreeWidgetItem* item = users->child(1); item; item = PreviousTreeNode(item))
-        backward << item->text(0);
+    for (QModelIndex item = users->child(1)->index(); item.isValid(); item = PreviousTreeNode(item))
+        backward << item.data().toString();
     QCOMPARE(backward, (QStringList{u"u2"_qs, u"u1"_qs, u"Users"_qs, u"Classes"_qs, u"s2"_qs, u"s1"_qs,
                                     u"Studios"_qs, u"Intercom"_qs}));
-    QVERIFY(NextTreeNode(nullptr) == nullptr);
-    QVERIFY(PreviousTreeNode(nullptr) == nullptr);
+    QVERIFY(!NextTreeNode({}).isValid());
+    QVERIFY(!PreviousTreeNode({}).isValid());
 }
 
 void NavigationTest::stepPlans_data()

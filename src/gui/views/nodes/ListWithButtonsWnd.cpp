@@ -210,7 +210,6 @@ void CListWithButtonsWnd::addEntity()
     rows_->appendRow({new QStandardItem(KindIcon(kind_), name), new QStandardItem});
     selectRows({rows_->rowCount() - 1});
     list_->setCurrentIndex(rows_->index(rows_->rowCount() - 1, 0));
-    Q_EMIT treeRefillRequested();
 }
 
 void CListWithButtonsWnd::deleteSelected()
@@ -223,31 +222,22 @@ void CListWithButtonsWnd::deleteSelected()
     QStringList names;
     for (int r : rows)
         names.append(rows_->item(r, 0)->text());
-    bool changed = false;
+    // One step for the whole selection; a referenced studio or class goes only when the user agrees.
+    const QStringList deleted = DeleteEntities(doc_, kind_, names, [](const QString& name) {
+        return Prompts::show(strings::Text(3404, {name}), Prompts::Icon::Question, Prompts::Buttons::YesNo)
+            == Prompts::Answer::Yes;
+    });
     int lastRemoved = -1;
-    for (const QString& name : names) {
-        DeleteOutcome outcome = DeleteEntity(doc_, kind_, name, false);
-        if (outcome == DeleteOutcome::Referenced) {
-            if (Prompts::show(strings::Text(3404, {name}), Prompts::Icon::Question, Prompts::Buttons::YesNo)
-                != Prompts::Answer::Yes)
-                continue;
-            outcome = DeleteEntity(doc_, kind_, name, true);
-        }
-        if (outcome != DeleteOutcome::Deleted)
-            continue;
+    for (const QString& name : deleted) {
         const QList<QStandardItem*> found = rows_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive, 0);
         if (!found.isEmpty()) {
             lastRemoved = found.front()->row();
             rows_->removeRow(lastRemoved);
         }
-        changed = true;
     }
-    if (changed) {
-        if (rows_->rowCount() > 0) {
-            const int next = std::min(lastRemoved, rows_->rowCount() - 1);
-            list_->setCurrentIndex(rows_->index(std::max(0, next), 0));
-        }
-        Q_EMIT treeRefillRequested();
+    if (!deleted.isEmpty() && rows_->rowCount() > 0) {
+        const int next = std::min(lastRemoved, rows_->rowCount() - 1);
+        list_->setCurrentIndex(rows_->index(std::max(0, next), 0));
     }
     updateEnabling();
 }
@@ -273,7 +263,6 @@ void CListWithButtonsWnd::renameSelected()
     if (!RenameEntity(doc_, kind_, oldName, newName))
         return;
     item->setText(newName);
-    Q_EMIT treeRefillRequested();
 }
 
 void CListWithButtonsWnd::contextMenuEvent(QContextMenuEvent* event)
