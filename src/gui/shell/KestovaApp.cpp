@@ -290,6 +290,7 @@ void CKestovaApp::changeIntercom()
     if (doc_->newDocument())
         view_->rebuild();
     frame_->updateCommandUI();
+    reactivateFrame();
 }
 
 void CKestovaApp::refreshAlphas()
@@ -297,6 +298,17 @@ void CKestovaApp::refreshAlphas()
     closeSplash();
     RefreshAlphas(state_, state_.intercom, dialogParent());
     view_->selectionChanged(paneid::kEditPane);
+    reactivateFrame();
+}
+
+void CKestovaApp::reactivateFrame()
+{
+    // The window manager may have handed the keyboard back to the frame while a modal dialog
+    // still blocked it (the progress dialog of a quick refresh opens right after the selection
+    // dialog closes); the platform then passed the activation on to that dialog, which was gone
+    // before it arrived, and the frame was left without an active window and without focus.
+    if (frame_ && frame_->isVisible() && !QApplication::activeModalWidget())
+        frame_->activateWindow();
 }
 
 void CKestovaApp::preferences()

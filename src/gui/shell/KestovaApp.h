@@ -120,6 +120,8 @@ private:
     void startSplash();
     void wireCommands();
     QWidget* dialogParent() const;
+    // After a flow of modal dialogs: the frame is the active window again.
+    void reactivateFrame();
 
     Options options_;
     CCommandLineInfoEx commandLine_;

@@ -22,6 +22,8 @@
 #include "shell/Commands.h"
 #include "shell/KestovaApp.h"
 #include "shell/MainFrame.h"
+#include "views/KestovaTreeCtrl.h"
+#include "views/KestovaView.h"
 #include "support/PromptsTestScope.h"
 
 #include <QDir>
@@ -138,6 +140,7 @@ private Q_SLOTS:
     void unreachableOrCancelledRefreshOpensFromTheCache();
     void readOnlyFileIsShownAndNeverSaved();
     void unreadableFileIsKeptAside();
+    void everyReopeningLeavesTheTreeWithTheFocus();
 
 private:
     // The application on the temporary directories, its document's dialogs the real ones with
@@ -480,3 +483,39 @@ void OpenIntercomFlowTest::unreadableFileIsKeptAside()
 
 QTEST_MAIN(OpenIntercomFlowTest)
 #include "OpenIntercomFlowTest.moc"
+
+void OpenIntercomFlowTest::everyReopeningLeavesTheTreeWithTheFocus()
+{
+    test::PromptsTestScope prompts;
+    test::SimulatedController sim(SimArgs(port_));
+    QVERIFY(sim.ready());
+    auto app = makeApp();
+    {
+        auto choose = Choose(kSimName);
+        auto form = FillForm(kSimName, kSimAddress);
+        WhenShown<CDlgSelectIcom> first([&](CDlgSelectIcom& dlg) {
+            dlg.addButton()->click();
+            dlg.okButton()->click();
+        });
+        QVERIFY(app->initInstance());
+    }
+    CMainFrame* frame = app->mainFrame();
+    frame->show();
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    CKestovaView* view = app->view();
+
+    for (int round = 1; round <= 10; ++round) {
+        // Wherever the focus was, the reopened intercom starts in the tree.
+        QTRY_VERIFY(view->tree()->hasFocus());
+        view->runCommand(viewcmd::kNextPane);
+        QVERIFY(!view->tree()->hasFocus());
+        auto choose = Choose(kSimName);
+        frame->runCommand(cmd::kChangeIntercom);
+        QVERIFY(choose->acted());
+        QCOMPARE(app->state().intercomName, kSimName);
+        QTRY_COMPARE(QApplication::activeWindow(), frame);
+        QTRY_VERIFY2(view->tree()->hasFocus(), qPrintable(u"round "_s + QString::number(round)));
+    }
+    QVERIFY(Prompts::shownMessages().isEmpty());
+}
