@@ -33,10 +33,8 @@ UrlOpener g_opener = &OpenInBrowser;
 // The source tree's res/ folder, for a program run from its build tree.
 QString SourceResDirectory()
 {
-    QDir dir = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // src/gui/shell
-    if (!dir.cd(QStringLiteral("../../../res")))
-        return {};
-    return dir.absolutePath();
+    const QDir dir(QStringLiteral(VEXILOR_SOURCE_RES_DIR));
+    return dir.exists() ? dir.absolutePath() : QString();
 }
 
 bool OpenPage(const QString& dir, const QString& page)
