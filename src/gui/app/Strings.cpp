@@ -232,6 +232,17 @@ constexpr auto kTable = std::to_array<Entry>({
     S(3456, "Classes"),
     S(3457, "Users"),
 
+    // Names the restrictions file cannot hold.
+    S(3460, "Names cannot contain %1: the restrictions file cannot hold this character."),
+    S(3461, "The restrictions file was not written: the %1 name \"%2\" contains %3, which the "
+            "file cannot hold.\n\nGive the %1 another name and try again."),
+    S(3462, "The restrictions file was not written: the %1 name \"%2\" is empty or longer than %3 "
+            "characters, which the file cannot hold.\n\nGive the %1 another name and try again."),
+    S(3463, "studio"),
+    S(3464, "class"),
+    S(3465, "user"),
+    S(3466, "intercom"),
+
     // Command prompts: the status-bar text, then after the line break the tooltip.
     S(32772, "View the release notes for this version.\nWhat's New?"),
     S(32800, "Copy restrictions to another intercom\nExport Restrictions"),

@@ -1,6 +1,7 @@
 #include "document/DocumentFiles.h"
 
 #include "app/Directories.h"
+#include "document/UnwritableNames.h"
 
 #include "intercom/Intercom.h"
 #include "restrictions/ResourceTypes.h"
@@ -67,8 +68,16 @@ bool WriteFileAtomically(const QString& path, std::string_view bytes)
     return file.commit();
 }
 
-bool WriteRestrictionsFile(CRestrictionsModel& model, const CIntercom& icom, const QString& path)
+bool WriteRestrictionsFile(CRestrictionsModel& model, const CIntercom& icom, const QString& path,
+                           QString* refusal)
 {
+    // Names can come from anywhere (another code page's file, a rename, an export); whatever the
+    // dialogs let through, a file whose names read back otherwise is never written.
+    if (const QString problem = UnwritableNameMessage(model); !problem.isEmpty()) {
+        if (refusal)
+            *refusal = problem;
+        return false;
+    }
     std::array<std::uint32_t, kResourceTypeCount> counts{};
     for (std::size_t type = 0; type < counts.size(); ++type)
         counts[type] = icom.Count(static_cast<unsigned>(type));

@@ -4,6 +4,7 @@
 #include "app/Prompts.h"
 #include "app/Strings.h"
 #include "document/DocumentFiles.h"
+#include "document/UnwritableNames.h"
 #include "intercom/ConfigurationFile.h"
 #include "intercom/Intercom.h"
 #include "restrictions/RestrictionsParser.h"
@@ -286,8 +287,10 @@ bool CKestovaDoc::openRestrictions(const QString& name, const CIntercom& icom,
 bool CKestovaDoc::writeRestrictions(CRestrictionsModel& model, const CIntercom& icom,
                                     const QString& path)
 {
-    if (!docfiles::WriteRestrictionsFile(model, icom, path)) {
-        Prompts::show(strings::Text(kSaveFailed, {path}), Prompts::Icon::Warning);
+    QString refusal;
+    if (!docfiles::WriteRestrictionsFile(model, icom, path, &refusal)) {
+        Prompts::show(refusal.isEmpty() ? strings::Text(kSaveFailed, {path}) : refusal,
+                      Prompts::Icon::Warning);
         return false;
     }
     return true;
@@ -301,6 +304,11 @@ bool CKestovaDoc::save()
         return false;
     if (app_.intercomName.isEmpty() || !model_.documentValid() || model_.readOnly())
         return false;
+    // A refused save writes nothing, the configuration file included.
+    if (const QString refusal = UnwritableNameMessage(model_); !refusal.isEmpty()) {
+        Prompts::show(refusal, Prompts::Icon::Warning);
+        return false;
+    }
     if (!saveIntercom(app_.intercomName, app_.intercom))
         return false;
     selection_.commit();
@@ -336,6 +344,15 @@ bool CKestovaDoc::exportRestrictions()
     if (!target)
         return false;
     const QString name = docfiles::TidyIntercomName(target->name);
+    // A refused export writes nothing, the configuration file included.
+    const std::u16string deviceName = model_.deviceName();
+    model_.setDeviceName(name.toStdU16String());
+    QString refusal = UnwritableNameMessage(model_);
+    model_.setDeviceName(deviceName);
+    if (!refusal.isEmpty()) {
+        Prompts::show(refusal, Prompts::Icon::Warning);
+        return false;
+    }
 
     CIntercom copy = app_.intercom;
     copy.name = name.toStdU16String();
@@ -350,13 +367,13 @@ bool CKestovaDoc::exportRestrictions()
     const QString path = restrictionsFilePath(name);
     bool written = false;
     if (!docfiles::IsReadOnlyFile(path)) {
-        const std::u16string deviceName = model_.deviceName();
         model_.setDeviceName(name.toStdU16String());
-        written = docfiles::WriteRestrictionsFile(model_, copy, path);
+        written = docfiles::WriteRestrictionsFile(model_, copy, path, &refusal);
         model_.setDeviceName(deviceName);
     }
     if (!written) {
-        Prompts::show(strings::Text(kExportFailed), Prompts::Icon::Warning);
+        Prompts::show(refusal.isEmpty() ? strings::Text(kExportFailed) : refusal,
+                      Prompts::Icon::Warning);
         return false;
     }
 

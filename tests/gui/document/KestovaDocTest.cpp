@@ -2,6 +2,7 @@
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "app/Strings.h"
+#include "document/EntityEdits.h"
 #include "document/KestovaDoc.h"
 #include "intercom/ConfigurationFile.h"
 #include "intercom/Intercom.h"
@@ -231,6 +232,8 @@ private Q_SLOTS:
     void failedSaveKeepsThePreviousFile_data();
     void failedSaveKeepsThePreviousFile();
     void saveStopsWhenTheConfigurationCannotBeWritten();
+    void namesReadBackOrTheSaveIsRefused_data();
+    void namesReadBackOrTheSaveIsRefused();
     void exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom();
     void exportThatCannotWriteTellsTheUser();
     void saveModifiedFollowsTheAnswer_data();
@@ -660,6 +663,71 @@ void KestovaDocTest::saveStopsWhenTheConfigurationCannotBeWritten()
     QVERIFY(doc.isModified());
     // The restrictions file is not written after a failed configuration file.
     QCOMPARE(Workspace::readBytes(res), SampleFile("ABCD"));
+}
+
+void KestovaDocTest::namesReadBackOrTheSaveIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");  // empty: saved
+    const QString refused = QStringLiteral(
+        "The restrictions file was not written: the studio name \"%1\" contains %2, which the "
+        "file cannot hold.\n\nGive the studio another name and try again.");
+    QTest::newRow("plain") << QStringLiteral("Studio B") << QString();
+    QTest::newRow("western european") << QStringLiteral("R\u00E9gie Z\u00FCrich \u00C5\u00DF")
+                                      << QString();
+    QTest::newRow("euro and 0x80..0x9F") << QStringLiteral("\u20AC \u201ES\u2026\u0160\u0152\u2122\u0178")
+                                         << QString();
+    const QString japanese = QStringLiteral("\u30B9\u30BF\u30B8\u30AA");
+    QTest::newRow("japanese") << japanese
+                              << refused.arg(japanese, QStringLiteral("\"\u30B9\" (U+30B9)"));
+    const QString bear = QStringLiteral("B\u00E4r \U0001F43B");
+    QTest::newRow("outside the BMP") << bear
+                                     << refused.arg(bear, QStringLiteral("\"\U0001F43B\" (U+1F43B)"));
+}
+
+// The name goes everywhere a file holds a name: a studio, the class that takes it, a user of that
+// class. The document's own save and open must give it back, or the save must write nothing.
+void KestovaDocTest::namesReadBackOrTheSaveIsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    const QString cfg = ws.cfgFile(QStringLiteral("ABCD.cfg"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    const QByteArray resBefore = Workspace::readBytes(res);
+    const QByteArray cfgBefore = Workspace::readBytes(cfg);
+    QVERIFY(RenameEntity(doc, EntityKind::Studio, QStringLiteral("Studio A"), name));
+    QVERIFY(RenameEntity(doc, EntityKind::Class, QStringLiteral("Operators"), name));
+    QVERIFY(RenameEntity(doc, EntityKind::User, QStringLiteral("Tom"), name));
+    QVERIFY(doc.isModified());
+
+    if (!refusal.isEmpty()) {
+        Prompts::setNextAnswer(Prompts::Answer::Ok);
+        QVERIFY(!doc.save());
+        QCOMPARE(Shown(), QStringList{Describe(Prompts::Icon::Warning, Prompts::Buttons::Ok, refusal)});
+        QCOMPARE(Workspace::readBytes(res), resBefore);
+        QCOMPARE(Workspace::readBytes(cfg), cfgBefore);
+        QVERIFY(doc.isModified());
+        return;
+    }
+
+    QVERIFY(doc.save());
+    QVERIFY(Shown().isEmpty());
+    QVERIFY(Parse(Workspace::readBytes(res))->result.crcMatches());
+    ws.selections = {QStringLiteral("ABCD")};
+    QVERIFY(doc.newDocument());
+    QCOMPARE(doc.studioNames(), QStringList{name});
+    QCOMPARE(doc.classNames(), QStringList{name});
+    QCOMPARE(doc.userNames(), QStringList{name});
+    const std::u16string n = name.toStdU16String();
+    QCOMPARE(doc.model().classOf(n), n);
+    QCOMPARE(doc.model().studioRefs(EntityKind::Class, n), (std::vector<StudioRef>{{n, StudioOp::Add}}));
 }
 
 void KestovaDocTest::exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom()

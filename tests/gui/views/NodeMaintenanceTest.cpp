@@ -86,6 +86,68 @@ private Q_SLOTS:
         QCOMPARE(EntityNameProblem(f.doc->model(), EntityKind(kind), name), message ? strings::Text(message) : QString());
     }
 
+    // Add (both dialogs) and Rename refuse a name that the restrictions file would not give back,
+    // naming the first character it cannot hold.
+    void namesTheFileCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("rename");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");  // empty: accepted
+        QTest::newRow("add studio, japanese") << int(EntityKind::Studio) << false
+                                              << QStringLiteral("\u30B9\u30BF\u30B8\u30AA")
+                                              << QStringLiteral("\"\u30B9\" (U+30B9)");
+        QTest::newRow("add class, japanese after latin") << int(EntityKind::Class) << false
+                                                         << QStringLiteral("TV \u30C6\u30EC\u30D3\u5C40")
+                                                         << QStringLiteral("\"\u30C6\" (U+30C6)");
+        QTest::newRow("add user, outside the BMP") << int(EntityKind::User) << false
+                                                   << QStringLiteral("Ann \U0001F600")
+                                                   << QStringLiteral("\"\U0001F600\" (U+1F600)");
+        QTest::newRow("rename studio, U+0080 shown by its code") << int(EntityKind::Studio) << true
+                                                                 << QStringLiteral("News\u0080")
+                                                                 << QStringLiteral("U+0080");
+        QTest::newRow("rename user, japanese") << int(EntityKind::User) << true
+                                               << QStringLiteral("\u30C6\u30EC\u30D3")
+                                               << QStringLiteral("\"\u30C6\" (U+30C6)");
+        QTest::newRow("add user, the code page's own characters") << int(EntityKind::User) << false
+                                                                  << QStringLiteral("\u20AC \u0160\u00E9\u2122")
+                                                                  << QString();
+    }
+    void namesTheFileCannotHoldAreRefused()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, rename);
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        PromptsTestScope prompts;
+        DocFixture f(kFile);
+        DialogAnswers answers;
+        CListWithButtonsWnd window(*f.doc, f.app, EntityKind(kind));
+        const QStringList before = window.rowNames();
+        answers.texts = {name};
+        if (!shown.isEmpty())
+            Prompts::setNextAnswer(Prompts::Answer::Ok);
+        if (rename) {
+            window.selectRows({0});
+            window.renameSelected();
+        } else {
+            window.addEntity();
+        }
+        QCOMPARE(answers.shown, 1);
+        if (shown.isEmpty()) {
+            QVERIFY(f.doc->model().exists(EntityKind(kind), name.toStdU16String()));
+            return;
+        }
+        QCOMPARE(Prompts::shownMessages().size(), 1);
+        QCOMPARE(Prompts::shownMessages().front().text,
+                 QStringLiteral("Names cannot contain ") + shown
+                     + QStringLiteral(": the restrictions file cannot hold this character."));
+        QCOMPARE(Prompts::shownMessages().front().icon, Prompts::Icon::Error);
+        QVERIFY(!f.doc->model().exists(EntityKind(kind), name.toStdU16String()));
+        QCOMPARE(window.rowNames(), before);
+        QVERIFY(!f.doc->isModified());
+    }
+
     void inputBoxStaysOpenOnAProblemAndIgnoresTrailingBlanks()
     {
         PromptsTestScope prompts;

@@ -1,6 +1,8 @@
 #include "views/nodes/NameValidation.h"
 
 #include "app/Strings.h"
+#include "document/UnwritableNames.h"
+#include "restrictions/WritableNames.h"
 
 namespace vexilor {
 
@@ -12,6 +14,10 @@ QString EntityNameProblem(const CRestrictionsModel& model, EntityKind kind, cons
     for (const QChar c : name)
         if (forbidden.contains(c))
             return strings::Text(3401);
+    // A name shown fine on screen but saved as "?" would not be the same name in the file.
+    if (const std::optional<NameFlaw> flaw = nameFlaw(name.toStdU16String());
+        flaw && flaw->fault == NameFault::Character)
+        return strings::Text(3460, {ShownCharacter(name, qsizetype(flaw->position))});
     if (model.exists(kind, name.toStdU16String()))
         return strings::Text(3402);
     return {};
