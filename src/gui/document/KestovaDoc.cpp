@@ -315,6 +315,7 @@ bool CKestovaDoc::save()
     if (!writeRestrictions(model_, app_.intercom, pathName_))
         return false;
     setModified(false);
+    Q_EMIT saved(pathName_);
     return true;
 }
 

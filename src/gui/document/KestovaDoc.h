@@ -101,6 +101,8 @@ public:
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
+    // "Save Restrictions" (or a Yes to the save query) wrote the restrictions file at path.
+    void saved(const QString& path);
     // A new intercom or file is open (or the model was replaced): the view rebuilds everything.
     void documentReset();
     void titleChanged(const QString& title);

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <QLabel>
@@ -55,7 +56,16 @@ CMainFrame::CMainFrame(CAppState& app, CKestovaDoc& doc, QWidget* parent)
 
     connect(&doc_, &CKestovaDoc::titleChanged, this, [this] { updateCommandUI(); });
     connect(&doc_, &CKestovaDoc::documentReset, this, [this] { updateCommandUI(); });
-    connect(&doc_, &CKestovaDoc::modifiedChanged, this, [this] { updateCommandUI(); });
+    connect(&doc_, &CKestovaDoc::modifiedChanged, this, [this](bool modified) {
+        // "Saved NAME.res" stops being true with the next change.
+        if (modified && statusBar()->currentMessage() == savedMessage_)
+            statusBar()->clearMessage();
+        updateCommandUI();
+    });
+    connect(&doc_, &CKestovaDoc::saved, this, [this](const QString& path) {
+        savedMessage_ = tr("Saved %1").arg(QFileInfo(path).fileName());
+        statusBar()->showMessage(savedMessage_);
+    });
     updateCommandUI();
 }
 
@@ -294,7 +304,9 @@ void CMainFrame::updateCommandUI()
 
     const QString product = QString::fromLatin1(build::kProductName);
     const QString title = doc_.title().isEmpty() ? app_.intercomName : doc_.title();
-    setWindowTitle(title.isEmpty() ? product : QStringLiteral("%1 - %2").arg(title, product));
+    // The marker of unsaved changes goes after the intercom name ("NY1* - Vexilor").
+    setWindowTitle(title.isEmpty() ? product : QStringLiteral("%1[*] - %2").arg(title, product));
+    setWindowModified(doc_.isModified() && !title.isEmpty());
 }
 
 std::optional<int> CMainFrame::restoreLayout()

@@ -42,7 +42,8 @@ public:
     QLabel* readOnlyIndicator() const { return readOnly_; }
     QMenu* menu(int index) const;
 
-    // Enabling, check marks, the read-only indicator and the title, from the current state.
+    // Enabling, check marks, the read-only indicator and the title (with its marker of unsaved
+    // changes), from the current state.
     void updateCommandUI();
 
     // Restores the stored placement and bar state; the show state to use, nothing when no
@@ -82,6 +83,7 @@ private:
     QList<QMenu*> menus_;
     QToolBar* toolBar_ = nullptr;
     QLabel* readOnly_ = nullptr;
+    QString savedMessage_;
     bool followsScreen_ = false;
 };
 

@@ -3,6 +3,8 @@
 #include "app/Strings.h"
 #include "document/DocumentEdits.h"
 #include "document/KestovaDoc.h"
+#include "intercom/ConfigurationFile.h"
+#include "intercom/Intercom.h"
 #include "shell/AppPlaceWindows.h"
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
@@ -14,6 +16,7 @@
 #include "views/KestovaView.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
@@ -27,6 +30,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QUrl>
+#include <QWindow>
 
 #include <memory>
 
@@ -37,12 +41,12 @@ namespace {
 
 // A frame over a document with nothing open, settings in a temporary INI file.
 struct FrameFixture {
-    explicit FrameFixture(const QString& iniPath)
+    explicit FrameFixture(const QString& iniPath, CKestovaDoc::Services services = {})
         : settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat), SystemDefaults{})
     {
         app.settings = &settings;
         app.prefs = settings.loadSettings();
-        doc = std::make_unique<CKestovaDoc>(app, CKestovaDoc::Services{});
+        doc = std::make_unique<CKestovaDoc>(app, std::move(services));
         frame = std::make_unique<CMainFrame>(app, *doc);
     }
     SettingsStore settings;
@@ -67,6 +71,7 @@ private Q_SLOTS:
     void disabledCommandsDoNotRun();
     void barsKeepTheirVisibilityAcrossRuns();
     void titleNamesTheIntercom();
+    void titleMarksUnsavedChangesAndSaveSaysSo();
     void closingSavesThePlacement();
     void undoAndRedoSayWhatTheyDo();
     void droppedRestrictionsFileOpensItsIntercom();
@@ -281,13 +286,64 @@ void MainFrameTest::barsKeepTheirVisibilityAcrossRuns()
     QVERIFY(!raw.childKeys().isEmpty());
 }
 
+// The title as the window system shows it (with the modified marker resolved).
+QString ShownTitle(CMainFrame& frame)
+{
+    frame.winId();
+    return frame.windowHandle()->title();
+}
+
 void MainFrameTest::titleNamesTheIntercom()
 {
     FrameFixture f(ini_);
-    QCOMPARE(f.frame->windowTitle(), u"Vexilor"_s);
+    QCOMPARE(ShownTitle(*f.frame), u"Vexilor"_s);
     f.app.intercomName = u"NY1"_s;
     f.frame->updateCommandUI();
-    QCOMPARE(f.frame->windowTitle(), u"NY1 - Vexilor"_s);
+    QCOMPARE(ShownTitle(*f.frame), u"NY1 - Vexilor"_s);
+}
+
+void MainFrameTest::titleMarksUnsavedChangesAndSaveSaysSo()
+{
+    test::PromptsTestScope prompts;
+    QDir root(dir_.path());
+    QVERIFY(root.mkpath(u"cfg"_s) && root.mkpath(u"res"_s));
+    CKestovaDoc::Services services;
+    services.selectIntercom = [](const QString&) -> std::optional<QString> { return u"NY1"_s; };
+    services.refreshAlphas = [](CIntercom&) {};
+    FrameFixture f(ini_, std::move(services));
+    f.app.prefs.cfgFilesDirectory = root.filePath(u"cfg"_s) + u'/';
+    f.app.prefs.resFilesDirectory = root.filePath(u"res"_s) + u'/';
+    std::u16string error;
+    QVERIFY(SaveConfigurationFile(root.filePath(u"cfg/NY1.cfg"_s).toStdU16String(), CIntercom{}, error));
+    QVERIFY(f.doc->newDocument());
+    QStatusBar* bar = f.frame->statusBar();
+    QCOMPARE(ShownTitle(*f.frame), u"NY1 - Vexilor"_s);
+
+    QVERIFY(f.doc->selection().select(u"Default", EntityKind::User));
+    const AccessRef keypanel = AccessRef::resource(0, 1);
+    QVERIFY(SetAccess(*f.doc, {&keypanel, 1}, AccessChange::Allow));
+    QCOMPARE(ShownTitle(*f.frame), u"NY1* - Vexilor"_s);
+    f.frame->action(cmd::kUndo)->trigger();
+    QCOMPARE(ShownTitle(*f.frame), u"NY1 - Vexilor"_s);
+    f.frame->action(cmd::kRedo)->trigger();
+    QCOMPARE(ShownTitle(*f.frame), u"NY1* - Vexilor"_s);
+
+    f.frame->runCommand(cmd::kSave);
+    QVERIFY(!f.doc->isModified());
+    QCOMPARE(ShownTitle(*f.frame), u"NY1 - Vexilor"_s);
+    QCOMPARE(bar->currentMessage(), u"Saved NY1.res"_s);
+    // Undoing past the save is a change again, and the message no longer holds.
+    f.frame->action(cmd::kUndo)->trigger();
+    QCOMPARE(ShownTitle(*f.frame), u"NY1* - Vexilor"_s);
+    QCOMPARE(bar->currentMessage(), u"For Help, press F1"_s);
+
+    // A save that fails says nothing of the kind and keeps the marker.
+    QVERIFY(root.rename(u"cfg"_s, u"cfg-moved"_s));
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    f.frame->runCommand(cmd::kSave);
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QCOMPARE(ShownTitle(*f.frame), u"NY1* - Vexilor"_s);
+    QCOMPARE(bar->currentMessage(), u"For Help, press F1"_s);
 }
 
 void MainFrameTest::closingSavesThePlacement()

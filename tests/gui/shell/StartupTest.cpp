@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include <memory>
 
@@ -248,7 +249,7 @@ void StartupTest::opensTheStartIntercomAndShowsTheWindow()
     QVERIFY2(frame->normalGeometry().width() >= area.width() * 3 / 4
                  && frame->normalGeometry().height() >= area.height() * 3 / 4,
              qPrintable(QStringLiteral("%1x%2").arg(frame->normalGeometry().width()).arg(frame->normalGeometry().height())));
-    QCOMPARE(frame->windowTitle(), u"DEMO - Vexilor"_s);
+    QCOMPARE(frame->windowHandle()->title(), u"DEMO - Vexilor"_s);
     QVERIFY(QFile::exists(dir_.filePath(u"res/DEMO.res"_s)));
     QCOMPARE(app.splash() != nullptr, splash);
     if (splash) {
@@ -299,7 +300,9 @@ void StartupTest::changeIntercomAsksAboutUnsavedChangesFirst()
     app.mainFrame()->runCommand(cmd::kChangeIntercom);
     QCOMPARE(asked.size(), 2);
     QCOMPARE(app.document()->title(), u"DEMO"_s);
-    QCOMPARE(app.mainFrame()->windowTitle(), u"DEMO - Vexilor"_s);
+    // Still DEMO, with its change neither saved nor dropped (the title as the window shows it).
+    app.mainFrame()->winId();
+    QCOMPARE(app.mainFrame()->windowHandle()->title(), u"DEMO* - Vexilor"_s);
 }
 
 void StartupTest::registersTheFileTypeWithoutStoppingStartUp_data()
