@@ -3,6 +3,7 @@
 #include "app/Preferences.h"
 #include "intercom/Intercom.h"
 
+#include <QObject>
 #include <QString>
 
 namespace vexilor {
@@ -13,8 +14,18 @@ class SettingsStore;
 // preferences, the intercom that is open and its configuration, and the start name handed from the
 // command line (or an export) to the next intercom selection. One instance, owned by CKestovaApp;
 // tests make their own.
-struct CAppState {
+struct CAppState : public QObject {
+    Q_OBJECT
+
+public:
+    CAppState() = default;
+
+    // Replaces the preferences. When they differ, preferencesChanged tells every open window, so
+    // that a list follows the new click mode, colours, alpha length or Tovrin's menus at once.
+    void changePreferences(const Preferences& now);
+
     SettingsStore* settings = nullptr;  // never null once the application has started
+    // Read freely; changed after start-up only through changePreferences.
     Preferences prefs;
 
     // The start intercom: preselected, and opened without showing the list when startIntercomGiven
@@ -32,6 +43,10 @@ struct CAppState {
     // Language: the locale chosen at start-up and the about box's resource library name.
     unsigned languageId = 1033;
     QString languageLibraryName;
+
+Q_SIGNALS:
+    // prefs already holds the new preferences; previous are the ones they replaced.
+    void preferencesChanged(const vexilor::Preferences& previous);
 };
 
 }  // namespace vexilor

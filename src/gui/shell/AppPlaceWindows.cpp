@@ -13,7 +13,7 @@ constexpr int kConfigurationRow = 0;
 
 }  // namespace
 
-CPlaceWindow* CreateAppPlaceWindow(const Place& place, CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CPlaceWindow* CreateAppPlaceWindow(const Place& place, CKestovaDoc& doc, const CAppState& app, QWidget* parent)
 {
     switch (place.treeKind) {
     case treekind::kStudios: return new CListWithButtonsWnd(doc, app, EntityKind::Studio, parent);

@@ -218,7 +218,7 @@ void CDlgPrefs::accept()
     if (!ValidatePrefs())
         return;
 
-    Preferences& prefs = app_.prefs;
+    Preferences prefs = app_.prefs;
     prefs.requireDoubleClick = clickRadio_ == 1;
     const int alphaSize = kAlphaSizes[std::size_t(alphaRadio_)];
     alphaSizeChanged_ = alphaSize != prefs.alphaSize;
@@ -231,6 +231,8 @@ void CDlgPrefs::accept()
     if (app_.settings != nullptr)
         app_.settings->writeString(SettingKey::ShowWelcome, QStringLiteral("N"));
     QDialog::accept();
+    // After the dialog has closed: the open windows repaint with the new preferences.
+    app_.changePreferences(prefs);
 }
 
 void CDlgPrefs::browseExecutable()

@@ -17,7 +17,8 @@ struct CAppState;
 // In start-up mode the dialog checks the stored settings as it opens and, when they are usable,
 // accepts itself without ever being shown; otherwise (first run, or a problem) it stays open until
 // the settings validate or the user cancels. exec() returns Accepted on OK; OK stores the values in
-// app.prefs, sets app.alphaSizeChanged when the alpha size changed, and writes "ShowWelcome" = "N".
+// app.prefs through changePreferences (the open windows follow at once), sets app.alphaSizeChanged
+// when the alpha size changed, and writes "ShowWelcome" = "N".
 class CDlgPrefs : public QDialog {
     Q_OBJECT
 public:

@@ -72,6 +72,6 @@ private:
 // leaves the edit pane empty (never the previous place's window under the new title). The view
 // calls the factory the application gives it.
 using PlaceWindowFactory =
-    std::function<CPlaceWindow*(const Place& place, CKestovaDoc& doc, CAppState& app, QWidget* parent)>;
+    std::function<CPlaceWindow*(const Place& place, CKestovaDoc& doc, const CAppState& app, QWidget* parent)>;
 
 }  // namespace vexilor

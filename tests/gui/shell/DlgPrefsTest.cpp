@@ -97,7 +97,8 @@ void DlgPrefsTest::init()
     QFile file(path(u"plain.txt"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     settings_ = store();
-    app_ = CAppState{};
+    app_.prefs = Preferences{};
+    app_.alphaSizeChanged = false;
     app_.settings = settings_.get();
 }
 

@@ -150,7 +150,7 @@ void DlgShortcutTest::init()
 {
     desktop_ = std::make_unique<QTemporaryDir>();
     QVERIFY(desktop_->isValid());
-    app_ = CAppState{};
+    app_.intercomName.clear();
 }
 
 void DlgShortcutTest::proposesNamesFromTheOpenIntercom_data()

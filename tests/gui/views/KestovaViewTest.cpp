@@ -67,7 +67,7 @@ struct ViewFixture {
             model.putRecord(EntityKind::Studio, u"South", {});
             model.putRecord(EntityKind::Studio, u"North", {});
         }
-        view = std::make_unique<CKestovaView>(*doc, app, [this](const Place& place, CKestovaDoc& d, CAppState&,
+        view = std::make_unique<CKestovaView>(*doc, app, [this](const Place& place, CKestovaDoc& d, const CAppState&,
                                                                  QWidget* parent) {
             calls.push_back({place, d.selection().selectedName(), d.selection().selectedKind(), !lastWindow.isNull()});
             auto* window = new CPlaceWindow(parent);

@@ -44,7 +44,7 @@ struct Fixture {
     {
         f.app.intercom.capabilities.setRange(0, kCapabilityCount);
         view = std::make_unique<CKestovaView>(
-            *f.doc, f.app, [this](const Place& place, CKestovaDoc& doc, CAppState& app, QWidget* parent) -> CPlaceWindow* {
+            *f.doc, f.app, [this](const Place& place, CKestovaDoc& doc, const CAppState& app, QWidget* parent) -> CPlaceWindow* {
                 ++built;
                 if ((place.treeKind == treekind::kClass || place.treeKind == treekind::kUser) && place.categoryRow == 0)
                     return new CStudioSelectWnd(doc, app,

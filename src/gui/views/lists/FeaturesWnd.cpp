@@ -48,13 +48,13 @@ QString FeatureItems::name(int item) const
         std::u16string(CEntitySelection::featureLabel(features_.at(static_cast<std::size_t>(item)))));
 }
 
-CFeaturesWnd::CFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent)
+CFeaturesWnd::CFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent)
     : CFeaturesWnd(doc, app, resourceType, FeatureColumns(), QStringLiteral("Features"), parent)
 {
     populate(true);
 }
 
-CFeaturesWnd::CFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, std::span<const ListColumn> columns,
+CFeaturesWnd::CFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, std::span<const ListColumn> columns,
                            const QString& layoutKey, QWidget* parent)
     : CListOnlyWnd(doc, app, columns, layoutKey, parent), resourceType_(resourceType)
 {
@@ -142,7 +142,7 @@ QString CFeaturesWnd::explainItem(int item) const
     return WhyAccess(doc_, static_cast<const AccessItems&>(listModel()->items()).ref(item));
 }
 
-CAlphaFeaturesWnd::CAlphaFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent)
+CAlphaFeaturesWnd::CAlphaFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent)
     : CFeaturesWnd(doc, app, resourceType, FeatureColumns(), QStringLiteral("Features"), parent)
 {
     populate(true);
@@ -153,7 +153,7 @@ std::vector<FeatureRow> CAlphaFeaturesWnd::featureTable() const
     return AlphaFeatureTable(resourceType(), app_.intercom);
 }
 
-CScrollFeaturesWnd::CScrollFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent)
+CScrollFeaturesWnd::CScrollFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent)
     : CFeaturesWnd(doc, app, resourceType, FeatureColumns(), QStringLiteral("Features"), parent)
 {
     populate(true);
@@ -164,7 +164,7 @@ std::vector<FeatureRow> CScrollFeaturesWnd::featureTable() const
     return ScrollFeatureTable(resourceType());
 }
 
-CVreleditFeaturesWnd::CVreleditFeaturesWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CVreleditFeaturesWnd::CVreleditFeaturesWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent)
     : CFeaturesWnd(doc, app, 18, FeatureColumns(), QStringLiteral("Features"), parent)
 {
     populate(true);
@@ -176,7 +176,7 @@ std::vector<FeatureRow> CVreleditFeaturesWnd::featureTable() const
     return {table.begin(), table.end()};
 }
 
-CSpecialAssignmentsWnd::CSpecialAssignmentsWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CSpecialAssignmentsWnd::CSpecialAssignmentsWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent)
     : CFeaturesWnd(doc, app, 18, FeatureColumns(), QStringLiteral("Features"), parent)
 {
     populate(true);

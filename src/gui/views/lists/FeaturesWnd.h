@@ -51,7 +51,7 @@ class CFeaturesWnd : public CListOnlyWnd {
     Q_OBJECT
 public:
     // The "Features" tab of a resource category: the type's feature table.
-    CFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent = nullptr);
+    CFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent = nullptr);
 
     int resourceType() const { return resourceType_; }
     int contextMenuId() const override { return 130; }
@@ -71,7 +71,7 @@ public:
 
 protected:
     // For windows with their own item sets and columns; they populate themselves.
-    CFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, std::span<const ListColumn> columns,
+    CFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, std::span<const ListColumn> columns,
                  const QString& layoutKey, QWidget* parent);
     std::unique_ptr<ListItems> makeItems() override;
     bool explainsAccess() const override;
@@ -88,7 +88,7 @@ private:
 class CAlphaFeaturesWnd final : public CFeaturesWnd {
     Q_OBJECT
 public:
-    CAlphaFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent = nullptr);
+    CAlphaFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent = nullptr);
 
 protected:
     std::vector<FeatureRow> featureTable() const override;
@@ -98,7 +98,7 @@ protected:
 class CScrollFeaturesWnd final : public CFeaturesWnd {
     Q_OBJECT
 public:
-    CScrollFeaturesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent = nullptr);
+    CScrollFeaturesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent = nullptr);
 
 protected:
     std::vector<FeatureRow> featureTable() const override;
@@ -108,7 +108,7 @@ protected:
 class CVreleditFeaturesWnd final : public CFeaturesWnd {
     Q_OBJECT
 public:
-    CVreleditFeaturesWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent = nullptr);
+    CVreleditFeaturesWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent = nullptr);
 
 protected:
     std::vector<FeatureRow> featureTable() const override;
@@ -118,7 +118,7 @@ protected:
 class CSpecialAssignmentsWnd final : public CFeaturesWnd {
     Q_OBJECT
 public:
-    CSpecialAssignmentsWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent = nullptr);
+    CSpecialAssignmentsWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent = nullptr);
 
 protected:
     std::vector<FeatureRow> featureTable() const override;

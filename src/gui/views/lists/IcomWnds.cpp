@@ -63,7 +63,7 @@ private:
 
 }  // namespace
 
-CIcomResourcesWnd::CIcomResourcesWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CIcomResourcesWnd::CIcomResourcesWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent)
     : CListOnlyWnd(doc, app, IntercomResourceColumns(), QStringLiteral("IntercomResources"), parent)
 {
     populate(true);
@@ -74,7 +74,7 @@ std::unique_ptr<ListItems> CIcomResourcesWnd::makeItems()
     return std::make_unique<IntercomResourceItems>(app_);
 }
 
-CIcomCapabilitiesWnd::CIcomCapabilitiesWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CIcomCapabilitiesWnd::CIcomCapabilitiesWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent)
     : CListOnlyWnd(doc, app, CapabilityColumns(), QStringLiteral("IntercomCapabilities"), parent)
 {
     populate(true);

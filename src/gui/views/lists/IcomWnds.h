@@ -8,7 +8,7 @@ namespace vexilor {
 class CIcomResourcesWnd final : public CListOnlyWnd {
     Q_OBJECT
 public:
-    CIcomResourcesWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent = nullptr);
+    CIcomResourcesWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent = nullptr);
 
 protected:
     std::unique_ptr<ListItems> makeItems() override;
@@ -18,7 +18,7 @@ protected:
 class CIcomCapabilitiesWnd final : public CListOnlyWnd {
     Q_OBJECT
 public:
-    CIcomCapabilitiesWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent = nullptr);
+    CIcomCapabilitiesWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent = nullptr);
 
 protected:
     std::unique_ptr<ListItems> makeItems() override;

@@ -32,7 +32,7 @@ QString listText(const char* text)
 
 }  // namespace
 
-CListOnlyWnd::CListOnlyWnd(CKestovaDoc& doc, CAppState& app, std::span<const ListColumn> columns,
+CListOnlyWnd::CListOnlyWnd(CKestovaDoc& doc, const CAppState& app, std::span<const ListColumn> columns,
                            const QString& layoutKey, QWidget* parent)
     : CPlaceWindow(parent), doc_(doc), app_(app), layoutKey_(layoutKey)
 {
@@ -69,6 +69,7 @@ CListOnlyWnd::CListOnlyWnd(CKestovaDoc& doc, CAppState& app, std::span<const Lis
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refreshWhy(); });
     connect(model_, &QAbstractItemModel::dataChanged, this, [this] { refreshWhy(); });
     connect(&doc_, &CKestovaDoc::accessChanged, this, [this] { model_->allItemsChanged(); });
+    connect(&app_, &CAppState::preferencesChanged, this, &CListOnlyWnd::preferencesChanged);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (QMenu* menu = createContextMenu(this)) {
@@ -107,6 +108,14 @@ void CListOnlyWnd::applyPreferences()
 {
     list_->setRequireDoubleClick(app_.prefs.requireDoubleClick);
     list_->setColors(app_.prefs.colors, app_.prefs.alternateLineShading);
+}
+
+void CListOnlyWnd::preferencesChanged(const Preferences&)
+{
+    applyPreferences();
+    // The rows are read when painted: the alphas come back in the new length.
+    model_->allItemsChanged();
+    list_->viewport()->update();
 }
 
 void CListOnlyWnd::addCommand(int id, const QString& text, const QKeySequence& key, const QString& statusTip,

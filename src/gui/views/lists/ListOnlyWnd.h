@@ -22,6 +22,7 @@ class CKestovaListModel;
 class CListFilter;
 class CWhyPane;
 class ListItems;
+struct Preferences;
 
 // A list window: a filter field, the list control under it and, for windows that explain access,
 // a pane that says why the current row has its value. The window has the selection commands,
@@ -63,7 +64,7 @@ public:
     QAction* command(int id) const;
 
 protected:
-    CListOnlyWnd(CKestovaDoc& doc, CAppState& app, std::span<const ListColumn> columns, const QString& layoutKey,
+    CListOnlyWnd(CKestovaDoc& doc, const CAppState& app, std::span<const ListColumn> columns, const QString& layoutKey,
                  QWidget* parent);
     virtual std::unique_ptr<ListItems> makeItems() = 0;
     void addCommand(int id, const QString& text, const QKeySequence& key, const QString& statusTip,
@@ -75,9 +76,12 @@ protected:
     virtual bool explainsAccess() const { return false; }
     // Shows the why of the current row, or hides the pane when the window explains nothing.
     void refreshWhy();
+    // The preferences changed (prefs holds the new ones): click mode, colours and shading apply at
+    // once and the rows repaint; a window whose rows come from a preference fills them again.
+    virtual void preferencesChanged(const Preferences& previous);
 
     CKestovaDoc& doc_;
-    CAppState& app_;
+    const CAppState& app_;
 
 private:
     void applyPreferences();

@@ -81,21 +81,32 @@ std::vector<int> ShownMenuEntries(const CMenuCatalogue& catalogue, const CInterc
     return shown;
 }
 
-CMenuRestrictWnd::CMenuRestrictWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CMenuRestrictWnd::CMenuRestrictWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent)
     : CMenuRestrictWnd(doc, app, MenuCatalogueFor(app.prefs.tovrinExePath, app.languageId), parent)
 {
+    followsPreferences_ = true;
 }
 
-CMenuRestrictWnd::CMenuRestrictWnd(CKestovaDoc& doc, CAppState& app, const CMenuCatalogue& catalogue,
+CMenuRestrictWnd::CMenuRestrictWnd(CKestovaDoc& doc, const CAppState& app, const CMenuCatalogue& catalogue,
                                    QWidget* parent)
-    : CFeaturesWnd(doc, app, 18, FeatureColumns(), QStringLiteral("Features"), parent), catalogue_(catalogue)
+    : CFeaturesWnd(doc, app, 18, FeatureColumns(), QStringLiteral("Features"), parent), catalogue_(&catalogue)
 {
     populate(true);
 }
 
 std::unique_ptr<ListItems> CMenuRestrictWnd::makeItems()
 {
-    return std::make_unique<MenuItems>(doc_.selection(), catalogue_, ShownMenuEntries(catalogue_, app_.intercom));
+    return std::make_unique<MenuItems>(doc_.selection(), *catalogue_, ShownMenuEntries(*catalogue_, app_.intercom));
+}
+
+void CMenuRestrictWnd::preferencesChanged(const Preferences& previous)
+{
+    if (followsPreferences_ && previous.tovrinExePath != app_.prefs.tovrinExePath) {
+        // Another executable: its menus, read now, replace the rows.
+        catalogue_ = &MenuCatalogueFor(app_.prefs.tovrinExePath, app_.languageId);
+        populate(false);
+    }
+    CFeaturesWnd::preferencesChanged(previous);
 }
 
 }  // namespace vexilor

@@ -20,16 +20,19 @@ std::vector<int> ShownMenuEntries(const CMenuCatalogue& catalogue, const CInterc
 class CMenuRestrictWnd final : public CFeaturesWnd {
     Q_OBJECT
 public:
-    // The catalogue of the executable in the preferences.
-    CMenuRestrictWnd(CKestovaDoc& doc, CAppState& app, QWidget* parent = nullptr);
+    // The catalogue of the executable in the preferences; another executable chosen while the
+    // window is open replaces the rows with its menus.
+    CMenuRestrictWnd(CKestovaDoc& doc, const CAppState& app, QWidget* parent = nullptr);
     // Over a given catalogue (which must outlive the window).
-    CMenuRestrictWnd(CKestovaDoc& doc, CAppState& app, const CMenuCatalogue& catalogue, QWidget* parent = nullptr);
+    CMenuRestrictWnd(CKestovaDoc& doc, const CAppState& app, const CMenuCatalogue& catalogue, QWidget* parent = nullptr);
 
 protected:
     std::unique_ptr<ListItems> makeItems() override;
+    void preferencesChanged(const Preferences& previous) override;
 
 private:
-    const CMenuCatalogue& catalogue_;
+    const CMenuCatalogue* catalogue_;
+    bool followsPreferences_ = false;
 };
 
 }  // namespace vexilor

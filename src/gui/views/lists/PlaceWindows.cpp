@@ -13,7 +13,7 @@ constexpr int kSpecialRow = 19;
 constexpr int kTovrinRow = 20;
 constexpr int kMenusRow = 21;
 
-CPlaceWindow* entityWindow(const Place& place, CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CPlaceWindow* entityWindow(const Place& place, CKestovaDoc& doc, const CAppState& app, QWidget* parent)
 {
     switch (place.categoryRow) {
     case kSpecialRow: return new CSpecialAssignmentsWnd(doc, app, parent);
@@ -36,7 +36,7 @@ CPlaceWindow* entityWindow(const Place& place, CKestovaDoc& doc, CAppState& app,
 
 }  // namespace
 
-CPlaceWindow* CreatePlaceWindow(const Place& place, CKestovaDoc& doc, CAppState& app, QWidget* parent)
+CPlaceWindow* CreatePlaceWindow(const Place& place, CKestovaDoc& doc, const CAppState& app, QWidget* parent)
 {
     switch (place.treeKind) {
     case treekind::kIntercom:

@@ -53,7 +53,7 @@ bool CResourcesWnd::UsesSplitAlphas(int type, const CAppState& app)
     return type == static_cast<int>(restype::kKeypanel) && app.intercom.HasInputAlphas();
 }
 
-CResourcesWnd::CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign, QWidget* parent)
+CResourcesWnd::CResourcesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, bool assign, QWidget* parent)
     : CResourcesWnd(doc, app, resourceType, assign, ResourceColumns(UsesSplitAlphas(resourceType, app)),
                     UsesSplitAlphas(resourceType, app) ? QStringLiteral("EditAndAssign2")
                                                        : QStringLiteral("EditAndAssign"),
@@ -61,7 +61,7 @@ CResourcesWnd::CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType,
 {
 }
 
-CResourcesWnd::CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign,
+CResourcesWnd::CResourcesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, bool assign,
                              std::span<const ListColumn> columns, const QString& layoutKey, QWidget* parent)
     : CFeaturesWnd(doc, app, resourceType, columns, layoutKey, parent),
       splitAlphas_(UsesSplitAlphas(resourceType, app)), assign_(assign)
@@ -76,13 +76,13 @@ std::unique_ptr<ListItems> CResourcesWnd::makeItems()
     return std::make_unique<ResourceItems>(doc_.selection(), app_, resourceType(), key);
 }
 
-CResourceEditWnd::CResourceEditWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent)
+CResourceEditWnd::CResourceEditWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent)
     : CResourcesWnd(doc, app, resourceType, false, parent)
 {
     populate(true);
 }
 
-CResourceAssignWnd::CResourceAssignWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent)
+CResourceAssignWnd::CResourceAssignWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent)
     : CResourcesWnd(doc, app, resourceType, true, parent)
 {
     populate(true);

@@ -31,10 +31,10 @@ public:
     static bool UsesSplitAlphas(int type, const CAppState& app);
 
 protected:
-    CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign, QWidget* parent);
+    CResourcesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, bool assign, QWidget* parent);
     // For lists of resources with columns of their own (the studio windows' Included column);
     // the most derived window populates.
-    CResourcesWnd(CKestovaDoc& doc, CAppState& app, int resourceType, bool assign,
+    CResourcesWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, bool assign,
                   std::span<const ListColumn> columns, const QString& layoutKey, QWidget* parent);
     std::unique_ptr<ListItems> makeItems() override;
 
@@ -46,13 +46,13 @@ private:
 class CResourceEditWnd : public CResourcesWnd {
     Q_OBJECT
 public:
-    CResourceEditWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent = nullptr);
+    CResourceEditWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent = nullptr);
 };
 
 class CResourceAssignWnd : public CResourcesWnd {
     Q_OBJECT
 public:
-    CResourceAssignWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent = nullptr);
+    CResourceAssignWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent = nullptr);
 };
 
 }  // namespace vexilor

@@ -50,7 +50,7 @@ const QStringList& namesOf(const CKestovaDoc& doc, EntityKind kind)
 
 }  // namespace
 
-CListWithButtonsWnd::CListWithButtonsWnd(CKestovaDoc& doc, CAppState& app, EntityKind kind, QWidget* parent)
+CListWithButtonsWnd::CListWithButtonsWnd(CKestovaDoc& doc, const CAppState& app, EntityKind kind, QWidget* parent)
     : CPlaceWindow(parent), doc_(doc), app_(app), kind_(kind)
 {
     rows_ = new QStandardItemModel(0, 2, this);

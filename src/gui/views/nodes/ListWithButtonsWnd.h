@@ -18,7 +18,7 @@ class CListWithButtonsWnd : public CPlaceWindow {
     Q_OBJECT
 public:
     // kind is Studio, Class or User.
-    CListWithButtonsWnd(CKestovaDoc& doc, CAppState& app, EntityKind kind, QWidget* parent = nullptr);
+    CListWithButtonsWnd(CKestovaDoc& doc, const CAppState& app, EntityKind kind, QWidget* parent = nullptr);
 
     EntityKind kind() const { return kind_; }
     QTreeView* list() const { return list_; }
@@ -44,7 +44,7 @@ private:
     void saveLayout();
 
     CKestovaDoc& doc_;
-    CAppState& app_;
+    const CAppState& app_;
     EntityKind kind_;
     QTreeView* list_ = nullptr;
     QStandardItemModel* rows_ = nullptr;

@@ -15,13 +15,13 @@ std::span<const ListColumn> StudioResourceColumns()
     return columns;
 }
 
-CStudioResourceEditWnd::CStudioResourceEditWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent)
+CStudioResourceEditWnd::CStudioResourceEditWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent)
     : CResourcesWnd(doc, app, resourceType, false, StudioResourceColumns(), QStringLiteral("StudioResources"), parent)
 {
     populate(true);
 }
 
-CStudioResourceAssignWnd::CStudioResourceAssignWnd(CKestovaDoc& doc, CAppState& app, int resourceType,
+CStudioResourceAssignWnd::CStudioResourceAssignWnd(CKestovaDoc& doc, const CAppState& app, int resourceType,
                                                    QWidget* parent)
     : CResourcesWnd(doc, app, resourceType, true, StudioResourceColumns(), QStringLiteral("StudioResources"), parent)
 {

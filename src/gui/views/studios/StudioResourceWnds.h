@@ -10,7 +10,7 @@ namespace vexilor {
 class CStudioResourceEditWnd : public CResourcesWnd {
     Q_OBJECT
 public:
-    CStudioResourceEditWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent = nullptr);
+    CStudioResourceEditWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent = nullptr);
     int contextMenuId() const override { return 131; }
 };
 
@@ -18,7 +18,7 @@ public:
 class CStudioResourceAssignWnd : public CResourcesWnd {
     Q_OBJECT
 public:
-    CStudioResourceAssignWnd(CKestovaDoc& doc, CAppState& app, int resourceType, QWidget* parent = nullptr);
+    CStudioResourceAssignWnd(CKestovaDoc& doc, const CAppState& app, int resourceType, QWidget* parent = nullptr);
     int contextMenuId() const override { return 131; }
 };
 

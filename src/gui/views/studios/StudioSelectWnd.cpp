@@ -46,7 +46,7 @@ QTreeView* makeList(QStandardItemModel* model, QWidget* parent)
 
 }  // namespace
 
-CStudioSelectWnd::CStudioSelectWnd(CKestovaDoc& doc, CAppState& app, EntityKind kind, const QString& name,
+CStudioSelectWnd::CStudioSelectWnd(CKestovaDoc& doc, const CAppState& app, EntityKind kind, const QString& name,
                                    QWidget* parent)
     : CPlaceWindow(parent), doc_(doc), app_(app), kind_(kind), name_(name)
 {

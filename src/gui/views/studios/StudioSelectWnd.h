@@ -21,7 +21,7 @@ class CStudioSelectWnd : public CPlaceWindow {
     Q_OBJECT
 public:
     // kind is Class or User.
-    CStudioSelectWnd(CKestovaDoc& doc, CAppState& app, EntityKind kind, const QString& name, QWidget* parent = nullptr);
+    CStudioSelectWnd(CKestovaDoc& doc, const CAppState& app, EntityKind kind, const QString& name, QWidget* parent = nullptr);
 
     QTreeView* availableList() const { return available_; }
     QTreeView* selectedList() const { return selected_; }
@@ -63,7 +63,7 @@ private:
     void swapRows(int a, int b);
 
     CKestovaDoc& doc_;
-    CAppState& app_;
+    const CAppState& app_;
     EntityKind kind_;
     QString name_;
     QLabel* classLabel_ = nullptr;
