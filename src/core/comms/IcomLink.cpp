@@ -107,8 +107,10 @@ bool CIcomLink::exchange()
     frameLength_ = frameMessage({message_.data(), messageLength_}, frame_);
     messageLength_ = 0;
     using Clock = std::chrono::steady_clock;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerExchange; ++attempt) {
         const Ipv4 target = currentAddress();
+        if (observer_ && !observer_->attempting(target, attempt + 1, kAttemptsPerExchange))
+            break;
         ++datagramsSent_;
         if (!port_.send(target, controllerPort_, {frame_.data(), frameLength_}))
             continue;

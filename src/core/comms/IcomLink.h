@@ -14,6 +14,16 @@ namespace vexilor::comms {
 
 inline constexpr std::uint16_t kControllerPort = 27410;
 inline constexpr int kDefaultAttemptTimeoutMs = 3000;
+// Each exchange sends its request at most this often.
+inline constexpr int kAttemptsPerExchange = 2;
+
+// Told before each attempt of an exchange goes out: the controller it goes to and the attempt
+// (1-based, of kAttemptsPerExchange). Returning false stops the exchange there, unsent: it fails.
+class ILinkObserver {
+public:
+    virtual ~ILinkObserver() = default;
+    virtual bool attempting(Ipv4 address, int attempt, int attempts) = 0;
+};
 
 // The request/response link to one intercom: frames a request, sends it to the controller in use
 // (the main or the partner of a redundant pair), waits for the reply that carries the request's
@@ -30,6 +40,8 @@ public:
     void setAttemptTimeoutMs(int ms) { timeoutMs_ = ms; }
     int attemptTimeoutMs() const { return timeoutMs_; }
     void setControllerPort(std::uint16_t port) { controllerPort_ = port; }
+    // Who hears of each attempt (null: nobody); it must outlive its use.
+    void setObserver(ILinkObserver* observer) { observer_ = observer; }
 
     // Connects to the intercom; an absent address is kNoAddress. True when a controller (not a
     // standby one) answered; the device address and both addresses are then current.
@@ -72,6 +84,7 @@ private:
     IDatagramPort& port_;
     int timeoutMs_ = kDefaultAttemptTimeoutMs;
     std::uint16_t controllerPort_ = kControllerPort;
+    ILinkObserver* observer_ = nullptr;
 
     std::size_t messageLength_ = 0;
     std::size_t frameLength_ = 0;

@@ -67,4 +67,13 @@ std::optional<Ipv4> usableAddress(std::u16string_view text)
     return a;
 }
 
+std::u16string displayAddress(std::u16string_view text)
+{
+    const std::optional<Ipv4> a = parseIpv4(text);
+    const bool blank = text.find_first_not_of(u" \t") == std::u16string_view::npos;
+    if (blank || (a && (*a == 0 || *a == kNoAddress)))
+        return u"none";
+    return std::u16string(text);
+}
+
 }  // namespace vexilor::comms

@@ -23,4 +23,8 @@ std::u16string formatIpv4u(Ipv4 address);
 // An address text as the link takes it: empty, not dotted IPv4, or 0.0.0.0 means no address.
 std::optional<Ipv4> usableAddress(std::u16string_view text);
 
+// An address text as the user reads it: "none" for what stands for no address (empty, 0.0.0.0,
+// 255.255.255.255), the text itself otherwise.
+std::u16string displayAddress(std::u16string_view text);
+
 }  // namespace vexilor::comms

@@ -266,6 +266,31 @@ bool cancelled(std::atomic<int>& cancel)
     return cancel.exchange(0) != 0;
 }
 
+// While the link connects: tells the progress which controller is tried, and lets a cancel stop
+// the connect between attempts instead of after every controller has been waited for.
+class ConnectReporter final : public ILinkObserver {
+public:
+    ConnectReporter(std::atomic<int>& cancel, IUploadProgress* progress) : cancel_(cancel), progress_(progress) {}
+    bool attempting(Ipv4 address, int attempt, int attempts) override
+    {
+        // Once stopped, the failover and the standby hop send nothing either.
+        if (stopped_ || cancelled(cancel_)) {
+            stopped_ = true;
+            return false;
+        }
+        if (progress_)
+            progress_->connecting(address, attempt, attempts);
+        return true;
+    }
+    // A cancel was taken while connecting (the flag is reset by then).
+    bool stopped() const { return stopped_; }
+
+private:
+    std::atomic<int>& cancel_;
+    IUploadProgress* progress_;
+    bool stopped_ = false;
+};
+
 std::u16string addressText(Ipv4 address)
 {
     return formatIpv4u(address);
@@ -289,8 +314,8 @@ std::u16string fillArgs(std::u16string_view format, std::u16string_view arg1, st
 
 std::u16string connectionText(std::u16string_view title, const CIntercom& icom)
 {
-    return std::u16string(title) + u"     \n\n" + icom.name + u" : " + icom.mainAddress + u" / "
-        + icom.partnerAddress + u"     ";
+    return std::u16string(title) + u"     \n\n" + icom.name + u" : " + displayAddress(icom.mainAddress) + u" / "
+        + displayAddress(icom.partnerAddress) + u"     ";
 }
 
 bool sameNameIgnoringCase(std::u16string_view a, std::u16string_view b)
@@ -348,17 +373,25 @@ int UploadConfiguration(std::atomic<int>& cancel, CIntercom& work, IUploadProgre
         }
         return result;
     };
-    if (!link.Open(first, second)) {
+    ConnectReporter reporter(cancel, progress);
+    link.setObserver(&reporter);
+    const bool opened = link.Open(first, second);
+    link.setObserver(nullptr);
+    if (!opened) {
         link.Close();
         return finish(1);
     }
-    work.mainAddress = addressText(link.GetMainAddress());
-    work.partnerAddress = addressText(link.GetPartnerAddress());
-    work.partnerActive = link.IsUsingPartner();
     const auto stop = [&] {
         link.Disconnect();
         return finish(1);
     };
+    if (reporter.stopped())
+        return stop();  // cancelled during the address update, after the connect itself
+    if (progress)
+        progress->connected(link.IsUsingPartner() ? link.GetPartnerAddress() : link.GetMainAddress());
+    work.mainAddress = addressText(link.GetMainAddress());
+    work.partnerAddress = addressText(link.GetPartnerAddress());
+    work.partnerActive = link.IsUsingPartner();
     if (cancelled(cancel))
         return stop();
 

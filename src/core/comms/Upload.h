@@ -16,6 +16,11 @@ public:
     virtual ~IUploadProgress() = default;
     virtual void setRange(int total) = 0;
     virtual void setPosition(int position) = 0;
+    // While connecting, before each attempt: the controller tried and the attempt (1-based) of
+    // attempts. A silent controller takes seconds per attempt; the user sees what is waited for.
+    virtual void connecting(Ipv4 /*address*/, int /*attempt*/, int /*attempts*/) {}
+    // The link is up on this controller; the upload proper begins.
+    virtual void connected(Ipv4 /*address*/) {}
 };
 
 struct UploadSettings {
@@ -32,8 +37,9 @@ struct UploadStats {
 // Fills work from the intercom's controllers: capabilities, sizes, alphas in every size the
 // intercom has, descriptions, UPL statement texts and the name. Returns 0 when a controller was
 // reached and the upload ran to its end; 1 when none answered or cancel was raised (cancel is read
-// between steps and types by exchanging it with 0; raise it by incrementing it). Requests that get
-// no usable reply leave the defaults in place and the upload goes on.
+// between steps and types by exchanging it with 0, and before each attempt while connecting; raise
+// it by incrementing it). Requests that get no usable reply leave the defaults in place and the
+// upload goes on.
 int UploadConfiguration(std::atomic<int>& cancel, CIntercom& work, IUploadProgress* progress,
                         IDatagramPort& port, const UploadSettings& settings = {},
                         UploadStats* stats = nullptr);

@@ -18,8 +18,11 @@ CdlgLoadProgress::CdlgLoadProgress(CIntercom* work, const QString& text, comms::
 
     label_ = new QLabel(text);
     label_->setWordWrap(false);
+    status_ = new QLabel;
+    status_->setWordWrap(true);
     progress_ = new QProgressBar;
-    progress_->setRange(0, 100);
+    // Busy until the worker knows how much there is to fetch: connecting may take seconds.
+    progress_->setRange(0, 0);
     progress_->setValue(0);
     progress_->setTextVisible(false);
     cancel_ = new QPushButton(tr("Cancel"));
@@ -32,6 +35,7 @@ CdlgLoadProgress::CdlgLoadProgress(CIntercom* work, const QString& text, comms::
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
+    layout->addWidget(status_);
     layout->addWidget(progress_);
     layout->addLayout(buttons);
     setMinimumWidth(300);
@@ -50,6 +54,11 @@ QString CdlgLoadProgress::text() const
     return label_->text();
 }
 
+QString CdlgLoadProgress::statusText() const
+{
+    return status_->text();
+}
+
 bool CdlgLoadProgress::start()
 {
     if (started_)
@@ -65,6 +74,18 @@ bool CdlgLoadProgress::start()
     connect(worker_.get(), &CUploadWorker::rangeChanged, progress_,
             [this](int total) { progress_->setRange(0, total); }, Qt::QueuedConnection);
     connect(worker_.get(), &CUploadWorker::positionChanged, progress_, &QProgressBar::setValue,
+            Qt::QueuedConnection);
+    connect(worker_.get(), &CUploadWorker::connecting, status_,
+            [this](const QString& address, int attempt, int attempts) {
+                if (!cancelRequested_)
+                    status_->setText(tr("Trying %1, attempt %2 of %3").arg(address).arg(attempt).arg(attempts));
+            },
+            Qt::QueuedConnection);
+    connect(worker_.get(), &CUploadWorker::connected, status_,
+            [this](const QString& address) {
+                if (!cancelRequested_)
+                    status_->setText(tr("Connected to %1").arg(address));
+            },
             Qt::QueuedConnection);
     connect(worker_.get(), &CUploadWorker::finished, this, &CdlgLoadProgress::workerFinished,
             Qt::QueuedConnection);
@@ -106,10 +127,17 @@ void CdlgLoadProgress::showEvent(QShowEvent* event)
         QMetaObject::invokeMethod(this, [this] { done(Rejected); }, Qt::QueuedConnection);
 }
 
+void CdlgLoadProgress::requestCancel()
+{
+    cancelFlag_.fetch_add(1);
+    cancelRequested_ = true;
+    status_->setText(tr("Cancelling..."));
+}
+
 void CdlgLoadProgress::reject()
 {
     if (uploading_) {
-        cancelFlag_.fetch_add(1);
+        requestCancel();
         return;
     }
     QDialog::reject();
@@ -118,7 +146,7 @@ void CdlgLoadProgress::reject()
 void CdlgLoadProgress::closeEvent(QCloseEvent* event)
 {
     if (uploading_) {
-        cancelFlag_.fetch_add(1);
+        requestCancel();
         event->ignore();
         return;
     }

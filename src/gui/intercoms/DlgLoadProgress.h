@@ -15,8 +15,8 @@ class QPushButton;
 namespace vexilor {
 
 // "Refreshing Alphas...": uploads the configuration into the given intercom on a worker thread
-// while showing how far it is. Ends Accepted when the upload ran to its end and Rejected when no
-// controller answered or the user cancelled. Cancel, Escape and the close box only raise the
+// while showing which controller is tried and how far it is. Ends Accepted when the upload ran to
+// its end and Rejected when no controller answered or the user cancelled (cancelRequested()). Cancel, Escape and the close box only raise the
 // cancel flag: the dialog ends when the worker has reported, never while it still uses the intercom.
 class CdlgLoadProgress : public QDialog {
     Q_OBJECT
@@ -28,12 +28,17 @@ public:
     ~CdlgLoadProgress() override;
 
     QString text() const;
+    // Where the upload is with the controllers: "Trying 10.1.1.5, attempt 2 of 2" while connecting,
+    // then the controller reached.
+    QString statusText() const;
     QProgressBar* progressBar() const { return progress_; }
     QPushButton* cancelButton() const { return cancel_; }
     // True from the start of the upload until its result has arrived.
     bool isUploading() const { return uploading_; }
     // UploadConfiguration's result once the worker has reported (-1 before).
     int uploadResult() const { return uploadResult_; }
+    // The user asked to stop (Cancel, Escape or the close box) while the upload ran.
+    bool cancelRequested() const { return cancelRequested_; }
 
     int exec() override;
     void open() override;
@@ -45,6 +50,7 @@ protected:
 
 private:
     bool start();
+    void requestCancel();
     void workerFinished(int result);
 
     CIntercom* work_;
@@ -53,8 +59,10 @@ private:
     bool started_ = false;
     bool uploading_ = false;
     int uploadResult_ = -1;
+    bool cancelRequested_ = false;
 
     QLabel* label_ = nullptr;
+    QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_ = nullptr;
 

@@ -8,15 +8,24 @@
 #include "intercoms/DlgLoadProgress.h"
 #include "intercoms/IntercomList.h"
 
+#include <QCoreApplication>
+
 namespace vexilor {
 
 namespace {
 
-QString connectionMessage(int titleId, const CIntercom& icom)
+// The title, then the intercom and its two addresses ("none" for an absent one).
+QString connectionMessage(const QString& title, const CIntercom& icom)
 {
     return FormatText(u"%s     \n\n%s : %s / %s     ",
-                      {strings::Text(titleId), QString::fromStdU16String(icom.name),
-                       QString::fromStdU16String(icom.mainAddress), QString::fromStdU16String(icom.partnerAddress)});
+                      {title, QString::fromStdU16String(icom.name),
+                       QString::fromStdU16String(comms::displayAddress(icom.mainAddress)),
+                       QString::fromStdU16String(comms::displayAddress(icom.partnerAddress))});
+}
+
+QString connectionMessage(int titleId, const CIntercom& icom)
+{
+    return connectionMessage(strings::Text(titleId), icom);
 }
 
 QString nameMismatchMessage(const QString& contacted, const QString& current)
@@ -43,9 +52,18 @@ RefreshResult RefreshAlphas(CAppState& app, CIntercom& current, QWidget* parent,
     settings.controllerPort = options.controllerPort;
     settings.attemptTimeoutMs = options.attemptTimeoutMs;
     int uploadResult = 1;
+    bool cancelled = false;
     {
         CdlgLoadProgress dialog(&work, RefreshUploadingText(current), settings, parent);
         uploadResult = dialog.exec() == QDialog::Accepted ? 0 : 1;
+        cancelled = uploadResult != 0 && dialog.cancelRequested();
+    }
+    if (cancelled) {
+        // The user stopped it: not a failed connection.
+        Prompts::show(connectionMessage(QCoreApplication::translate("vexilor::RefreshAlphas", "Refresh cancelled"),
+                                        current),
+                      Prompts::Icon::Information);
+        return RefreshResult::Cancelled;
     }
 
     const comms::RefreshOutcome outcome = comms::DecideRefresh(current, work, uploadResult);

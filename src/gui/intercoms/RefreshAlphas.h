@@ -22,7 +22,8 @@ struct RefreshOptions {
 // What a refresh ended with.
 enum class RefreshResult {
     NoAddress,     // nothing to contact; nothing shown
-    NotConnected,  // no controller answered, or the user cancelled
+    NotConnected,  // no controller answered
+    Cancelled,     // the user stopped the upload; nothing changed
     NameMismatch,  // another intercom answered; nothing changed
     Adopted,       // current holds the uploaded configuration (its file may still have failed)
 };
@@ -34,7 +35,8 @@ enum class RefreshResult {
 RefreshResult RefreshAlphas(CAppState& app, CIntercom& current, QWidget* parent,
                             const RefreshOptions& options = {});
 
-// The progress dialog's text: "Uploading from intercom:", the name and both addresses.
+// The progress dialog's text: "Uploading from intercom:", the name and both addresses ("none" for
+// an absent one).
 QString RefreshUploadingText(const CIntercom& current);
 
 }  // namespace vexilor

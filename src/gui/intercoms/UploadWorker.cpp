@@ -6,11 +6,21 @@ namespace vexilor {
 
 namespace {
 
+QString dotted(comms::Ipv4 address)
+{
+    return QString::fromStdU16String(comms::formatIpv4u(address));
+}
+
 class SignalProgress : public comms::IUploadProgress {
 public:
     explicit SignalProgress(CUploadWorker& worker) : worker_(worker) {}
     void setRange(int total) override { Q_EMIT worker_.rangeChanged(total); }
     void setPosition(int position) override { Q_EMIT worker_.positionChanged(position); }
+    void connecting(comms::Ipv4 address, int attempt, int attempts) override
+    {
+        Q_EMIT worker_.connecting(dotted(address), attempt, attempts);
+    }
+    void connected(comms::Ipv4 address) override { Q_EMIT worker_.connected(dotted(address)); }
 
 private:
     CUploadWorker& worker_;

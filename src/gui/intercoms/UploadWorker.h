@@ -26,6 +26,10 @@ public Q_SLOTS:
 Q_SIGNALS:
     void rangeChanged(int total);
     void positionChanged(int position);
+    // While connecting: the controller tried (dotted) and the attempt of attempts.
+    void connecting(const QString& address, int attempt, int attempts);
+    // The controller the upload goes on with.
+    void connected(const QString& address);
     // UploadConfiguration's result: 0 when the upload ran to its end, 1 when nobody answered or
     // it was cancelled.
     void finished(int result);

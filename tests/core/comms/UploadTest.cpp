@@ -74,9 +74,18 @@ struct Upload : ::testing::Test {
 };
 
 struct RecordingProgress : IUploadProgress {
+    struct Attempt {
+        Ipv4 address;
+        int attempt;
+        int attempts;
+        bool operator==(const Attempt&) const = default;
+    };
     int total = -1;
     std::vector<int> positions;
     std::function<void(int)> onPosition;
+    std::vector<Attempt> attempts;
+    std::function<void(const Attempt&)> onAttempt;
+    std::vector<Ipv4> connectedTo;
     void setRange(int t) override { total = t; }
     void setPosition(int p) override
     {
@@ -84,6 +93,13 @@ struct RecordingProgress : IUploadProgress {
         if (onPosition)
             onPosition(p);
     }
+    void connecting(Ipv4 address, int attempt, int of) override
+    {
+        attempts.push_back({address, attempt, of});
+        if (onAttempt)
+            onAttempt(attempts.back());
+    }
+    void connected(Ipv4 address) override { connectedTo.push_back(address); }
 };
 
 }  // namespace
@@ -259,6 +275,42 @@ TEST_F(Upload, CancelStopsAtTheNextTypeAndDisconnects)
     EXPECT_EQ(cancel.load(), 0) << "reading the flag resets it";
 }
 
+TEST_F(Upload, ConnectingReportsEachAttemptAndThenTheControllerReached)
+{
+    using A = RecordingProgress::Attempt;
+    CControllerSim sim(controller, {});
+    net.addController(kPartner, sim);  // the main controller is silent
+    CIntercom w = work();
+    w.partnerAddress = u"10.0.0.2";
+    RecordingProgress progress;
+    ASSERT_EQ(UploadConfiguration(cancel, w, &progress, net, {.attemptTimeoutMs = 1}), 0);
+    // The connect tries the main controller twice, then the partner; the address request that
+    // follows on the partner is part of connecting too. Requests after that are not reported.
+    ASSERT_GE(progress.attempts.size(), 3u);
+    EXPECT_EQ(progress.attempts[0], (A{kMain, 1, 2}));
+    EXPECT_EQ(progress.attempts[1], (A{kMain, 2, 2}));
+    EXPECT_EQ(progress.attempts[2], (A{kPartner, 1, 2}));
+    EXPECT_EQ(progress.attempts.size(), 4u);
+    EXPECT_EQ(progress.connectedTo, std::vector<Ipv4>{kPartner});
+}
+
+TEST_F(Upload, CancelWhileConnectingStopsBeforeTheNextAttempt)
+{
+    // Nobody answers; the user cancels while the first attempt waits.
+    CIntercom w = work();
+    w.partnerAddress = u"10.0.0.2";
+    RecordingProgress progress;
+    progress.onAttempt = [&](const RecordingProgress::Attempt& a) {
+        if (a.attempt == 1 && a.address == kMain)
+            cancel.fetch_add(1);
+    };
+    EXPECT_EQ(UploadConfiguration(cancel, w, &progress, net, {.attemptTimeoutMs = 1}), 1);
+    ASSERT_EQ(net.sent.size(), 1u) << "neither the retry nor the partner is tried";
+    EXPECT_EQ(net.sent.front().address, kMain);
+    EXPECT_TRUE(progress.connectedTo.empty());
+    EXPECT_EQ(cancel.load(), 0) << "reading the flag resets it";
+}
+
 TEST_F(Upload, AddressOrderFollowsTheControllerThatAnsweredLast)
 {
     struct Case { const char16_t* main; const char16_t* partner; bool partnerActive; Ipv4 firstTried; };
@@ -322,8 +374,16 @@ TEST(RefreshDecision, FollowsTheUploadAndTheNames)
 
     const RefreshOutcome failed = DecideRefresh(current, current, 1);
     EXPECT_EQ(failed.action, RefreshOutcome::Action::NotConnected);
-    EXPECT_EQ(failed.message, u"Could not connect to intercom:     \n\nICOM : 10.0.0.1 / 0.0.0.0     ");
-    EXPECT_EQ(UploadingText(current), u"Uploading from intercom:     \n\nICOM : 10.0.0.1 / 0.0.0.0     ");
+    // An absent address reads "none", whichever way it is stored.
+    EXPECT_EQ(failed.message, u"Could not connect to intercom:     \n\nICOM : 10.0.0.1 / none     ");
+    EXPECT_EQ(UploadingText(current), u"Uploading from intercom:     \n\nICOM : 10.0.0.1 / none     ");
+    CIntercom partnerOnly = current;
+    partnerOnly.mainAddress = u"";
+    partnerOnly.partnerAddress = u"10.0.0.2";
+    EXPECT_EQ(UploadingText(partnerOnly), u"Uploading from intercom:     \n\nICOM : none / 10.0.0.2     ");
+    partnerOnly.mainAddress = u"10.0.0.2";
+    partnerOnly.partnerAddress = u"255.255.255.255";  // what an upload stores for no partner
+    EXPECT_EQ(UploadingText(partnerOnly), u"Uploading from intercom:     \n\nICOM : 10.0.0.2 / none     ");
 
     CIntercom other = current;
     other.name = u"BETA";

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void cancelWaitsForTheWorker_data();
     void cancelWaitsForTheWorker();
     void silentControllerEndsRejected();
+    void connectingShowsTheAddressAndAttemptTried();
     void withoutAnIntercomEndsAtOnce();
     void destroyedWhileUploadingStopsTheWorkerFirst();
 };
@@ -82,6 +83,8 @@ void DlgLoadProgressTest::uploadsFromTheController()
     QVERIFY(!positions.isEmpty());
     QCOMPARE(positions.first(), 2);
     QVERIFY(std::is_sorted(positions.begin(), positions.end()));
+    QCOMPARE(dialog.statusText(), u"Connected to 127.0.0.81"_s);
+    QVERIFY(!dialog.cancelRequested());
 }
 
 void DlgLoadProgressTest::cancelWaitsForTheWorker_data()
@@ -118,6 +121,7 @@ void DlgLoadProgressTest::cancelWaitsForTheWorker()
     QVERIFY(finished.wait(15000));
     QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Rejected));
     QCOMPARE(dialog.uploadResult(), 1);
+    QVERIFY(dialog.cancelRequested());
     QVERIFY(!dialog.isVisible());
     // Stopped before the alphas.
     QVERIFY(work.AlphaText(0, 1, 6) != u"DESK 1");
@@ -134,6 +138,29 @@ void DlgLoadProgressTest::silentControllerEndsRejected()
     QCOMPARE(dialog.uploadResult(), 1);
     QVERIFY(work.SameConfiguration(cached(u"127.0.0.83")));
     QCOMPARE(work.mainAddress, u"127.0.0.83");
+}
+
+void DlgLoadProgressTest::connectingShowsTheAddressAndAttemptTried()
+{
+    // Two silent controllers: the main one twice, then its partner, each attempt shown while it
+    // is waited for; the bar is busy, with nothing known to count yet.
+    CIntercom work = cached(u"127.0.0.85");
+    work.partnerAddress = u"127.0.0.86";
+    CdlgLoadProgress dialog(&work, u"Uploading"_s, settings(27805, 700));
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.open();
+    QCOMPARE(dialog.progressBar()->maximum(), 0);
+    for (const QString& step : {u"Trying 127.0.0.85, attempt 1 of 2"_s, u"Trying 127.0.0.85, attempt 2 of 2"_s,
+                                u"Trying 127.0.0.86, attempt 1 of 2"_s})
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.statusText(), step, 5000);
+    QCOMPARE(finished.count(), 0);
+
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    QVERIFY(dialog.cancelRequested());
+    QCOMPARE(dialog.statusText(), u"Cancelling..."_s);
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Rejected));
+    QCOMPARE(dialog.uploadResult(), 1);
 }
 
 void DlgLoadProgressTest::withoutAnIntercomEndsAtOnce()

@@ -3,12 +3,16 @@
 #include "SimulatedController.h"
 #include "app/AppState.h"
 #include "intercom/ConfigurationFile.h"
+#include "intercoms/DlgLoadProgress.h"
 #include "support/PromptsTestScope.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace vexilor;
 using namespace Qt::Literals::StringLiterals;
@@ -37,6 +41,7 @@ private Q_SLOTS:
     void adoptsAndSavesTheUpload();
     void anotherIntercomAnsweringChangesNothing();
     void silentControllerIsReported();
+    void cancelIsReportedAsCancelled();
     void unwritableFileKeepsTheUploadInMemory();
 
 private:
@@ -174,6 +179,36 @@ void RefreshAlphasTest::silentControllerIsReported()
     QCOMPARE(Prompts::shownMessages().at(0).icon, Prompts::Icon::Information);
     QVERIFY(icom.SameConfiguration(before));
     QCOMPARE(icom.mainAddress, u"127.0.0.93");
+    QCOMPARE(icom.AlphaText(0, 1, 4), u"OLD1");
+    QVERIFY(QDir(dir_->path()).isEmpty());
+}
+
+void RefreshAlphasTest::cancelIsReportedAsCancelled()
+{
+    test::PromptsTestScope prompts;
+    CIntercom icom = current(u"DEMO", u"127.0.0.96", true);  // nobody listens there
+    const CIntercom before = icom;
+    // The user cancels while the dialog says which controller it waits for.
+    QString seen;
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<CdlgLoadProgress*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->statusText().startsWith(u"Trying"_s))
+            return;
+        user.stop();
+        seen = dialog->statusText();
+        dialog->cancelButton()->click();
+    });
+    user.start(10);
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+
+    QCOMPARE(RefreshAlphas(app_, icom, nullptr, options(27816, 5000)), RefreshResult::Cancelled);
+
+    QCOMPARE(seen, u"Trying 127.0.0.96, attempt 1 of 2"_s);
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QCOMPARE(Prompts::shownMessages().at(0).text, u"Refresh cancelled     \n\nDEMO : 127.0.0.96 / none     "_s);
+    QCOMPARE(Prompts::shownMessages().at(0).icon, Prompts::Icon::Information);
+    QVERIFY(icom.SameConfiguration(before));
     QCOMPARE(icom.AlphaText(0, 1, 4), u"OLD1");
     QVERIFY(QDir(dir_->path()).isEmpty());
 }
