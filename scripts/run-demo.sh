@@ -2,8 +2,9 @@
 # The demo: starts the editor for intercom DEMO, whose controller a simulator plays on 127.0.0.2.
 # Everything lives under <build>/demo: configuration and restrictions directories, a Tovrin
 # executable with menus (from the test fixtures), the program's own settings and its data folder, so
-# the user's real settings and file type registrations are never touched. QT_QPA_PLATFORM=offscreen
-# works for a smoke test; extra arguments go to the program (for example -nologo).
+# the user's real settings and file type registrations are never touched. Discovery asks only the
+# simulator's address: nothing the demo does leaves the machine. QT_QPA_PLATFORM=offscreen works for
+# a smoke test; extra arguments go to the program (for example -nologo).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,6 +43,7 @@ s["Directories\\TovrinExeDirectory"] = demo + "/tovrin/Tovrin.exe"
 s["Directories\\ResFilesDirectory"] = demo + "/res"
 s["Directories\\CfgFilesDirectory"] = demo + "/cfg"
 s["Preferences\\ShowWelcome"] = "N"
+s["Preferences\\DiscoveryTargets"] = "127.0.0.2"
 s.setdefault("Preferences\\DefaultIntercom", "DEMO")
 with open(path, "w") as f:
     ini.write(f, space_around_delimiters=False)

@@ -41,6 +41,7 @@ const std::vector<Expected>& AllSettings()
         {K::AlphaSize, "Settings/Preferences/AlphaSize", 4, 16},
         {K::LaunchHelp, "Settings/Preferences/LaunchHelp", 1, 0},
         {K::PopupHelpID, "Settings/Preferences/PopupHelpID", 0, 1},
+        {K::DiscoveryTargets, "Settings/Preferences/DiscoveryTargets", QString(), QStringLiteral("127.0.0.2 10.1.2.255")},
         {K::TovrinExeDirectory, "Settings/Directories/TovrinExeDirectory", QString(), QStringLiteral("/opt/tovrin/Tovrin.exe")},
         {K::ResFilesDirectory, "Settings/Directories/ResFilesDirectory", QString(), QStringLiteral("/srv/res")},
         {K::CfgFilesDirectory, "Settings/Directories/CfgFilesDirectory", QString(), QStringLiteral("/srv/cfg/")},

@@ -36,6 +36,9 @@ constexpr auto kSpecs = std::to_array<SettingSpec>({
     {K::AlphaSize, kPreferences, "AlphaSize", T::Int, 4, D::None},
     {K::LaunchHelp, kPreferences, "LaunchHelp", T::Int, 1, D::None},
     {K::PopupHelpID, kPreferences, "PopupHelpID", T::Int, 0, D::None},
+    // Where discovery requests go: IPv4 addresses separated by blanks; empty asks every adapter's
+    // broadcast address.
+    {K::DiscoveryTargets, kPreferences, "DiscoveryTargets", T::String, 0, D::None},
 
     {K::TovrinExeDirectory, kDirectories, "TovrinExeDirectory", T::String, 0, D::None},
     {K::ResFilesDirectory, kDirectories, "ResFilesDirectory", T::String, 0, D::None},

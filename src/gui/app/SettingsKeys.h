@@ -18,6 +18,7 @@ enum class SettingKey {
     AlphaSize,
     LaunchHelp,
     PopupHelpID,
+    DiscoveryTargets,
     // Settings/Directories
     TovrinExeDirectory,
     ResFilesDirectory,

@@ -52,7 +52,7 @@ CDlgAddEditIcom::CDlgAddEditIcom(CAppState& app, int titleId, const QString& nam
     }
     updateButtons();
     if (openBroadcast())
-        broadcast_->sendDiscovery(options_.extraTargets, options_.controllerPort, options_.adapters);
+        SendDiscovery(*broadcast_, PlanDiscovery(StoredDiscoveryTargets(app_), options_), options_.controllerPort);
     (name_.isEmpty() ? nameEdit_ : mainEdit_)->setFocus();
 }
 

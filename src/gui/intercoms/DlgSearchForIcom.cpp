@@ -1,6 +1,8 @@
 #include "intercoms/DlgSearchForIcom.h"
 
+#include "app/AppState.h"
 #include "app/Prompts.h"
+#include "app/SettingsStore.h"
 #include "app/Strings.h"
 #include "net/IcomBroadcast.h"
 
@@ -9,7 +11,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
@@ -147,11 +151,28 @@ void CDlgSearchForIcom::buildUi()
     connect(buttons_, &QDialogButtonBox::accepted, this, &CDlgSearchForIcom::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &CDlgSearchForIcom::reject);
 
+    // The discovery targets: addresses beyond the local subnet, or nothing for every adapter.
+    auto* targetsLabel = new QLabel(tr("Ask &at:"));
+    targets_ = new QLineEdit(FormatDiscoveryTargets(StoredDiscoveryTargets(app_)));
+    targets_->setPlaceholderText(tr("every adapter's broadcast address"));
+    targets_->setToolTip(tr("IPv4 addresses the discovery request goes to, separated by blanks; "
+                            "empty asks every adapter's broadcast address"));
+    targetsLabel->setBuddy(targets_);
+    targets_->installEventFilter(this);
+    search_ = new QPushButton(tr("&Search"));
+    search_->setAutoDefault(false);
+    connect(search_, &QPushButton::clicked, this, [this] { searchAgain(); });
+    auto* targetsRow = new QHBoxLayout;
+    targetsRow->addWidget(targetsLabel);
+    targetsRow->addWidget(targets_, 1);
+    targetsRow->addWidget(search_);
+
     auto* columns = new QHBoxLayout;
     columns->addWidget(intercoms, 1);
     columns->addWidget(details_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
+    layout->addLayout(targetsRow);
     layout->addWidget(buttons_);
     resize(560, 340);
 }
@@ -168,8 +189,47 @@ bool CDlgSearchForIcom::startSearch()
         Prompts::show(tr("Could not open broadcast socket! Try again later."), Prompts::Icon::Error);
         return false;
     }
-    broadcast_->sendDiscovery(options_.extraTargets, options_.controllerPort, options_.adapters);
+    plan_ = PlanDiscovery(StoredDiscoveryTargets(app_), options_);
+    SendDiscovery(*broadcast_, plan_, options_.controllerPort);
     return true;
+}
+
+bool CDlgSearchForIcom::searchAgain()
+{
+    const DiscoveryTargetsParse parsed = ParseDiscoveryTargets(targets_->text());
+    if (!parsed.ok()) {
+        Prompts::show(tr("\"%1\" is not an IPv4 address.     \n\nEnter IPv4 addresses such as 10.1.1.5, "
+                         "separated by blanks, or leave the field empty to ask every adapter's broadcast "
+                         "address.     ")
+                          .arg(parsed.badEntry),
+                      Prompts::Icon::Warning);
+        targets_->setFocus(Qt::OtherFocusReason);
+        const int at = targets_->text().indexOf(parsed.badEntry);
+        if (at >= 0)
+            targets_->setSelection(at, int(parsed.badEntry.size()));
+        return false;
+    }
+    const QString text = FormatDiscoveryTargets(parsed.targets);
+    targets_->setText(text);
+    if (app_.settings)
+        app_.settings->writeString(SettingKey::DiscoveryTargets, text);
+    plan_ = PlanDiscovery(parsed.targets, options_);
+    if (broadcast_ && broadcast_->isOpen())
+        SendDiscovery(*broadcast_, plan_, options_.controllerPort);
+    return true;
+}
+
+bool CDlgSearchForIcom::eventFilter(QObject* watched, QEvent* event)
+{
+    // Return in the targets field searches; it never confirms the dialog.
+    if (watched == targets_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            searchAgain();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int CDlgSearchForIcom::exec()

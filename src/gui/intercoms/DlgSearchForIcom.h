@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comms/Discovery.h"
+#include "intercoms/DiscoveryTargets.h"
 
 #include <QDialog>
 
@@ -12,6 +13,7 @@
 class QDialogButtonBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QModelIndex;
 class QPushButton;
 class QStandardItem;
@@ -26,8 +28,9 @@ namespace net {
 class CIcomBroadcast;
 }
 
-// Where the "Available Intercoms" dialog listens and what it asks besides the adapters' broadcast
-// addresses (tests point it at a simulator on loopback).
+// Where the "Available Intercoms" dialog listens and what it asks besides the discovery targets of
+// the settings or the adapters' broadcast addresses (tests point it at a simulator on loopback and
+// switch the adapters off).
 struct SearchForIcomOptions {
     std::uint16_t bindPort = comms::kBroadcastPort;
     std::uint16_t controllerPort = 27410;
@@ -37,7 +40,8 @@ struct SearchForIcomOptions {
 
 // "Available Intercoms": broadcasts one discovery request when shown and lists the controllers that
 // answer, redundant system controllers grouped by name, frame count, state and frame. OK is offered
-// only for an active controller; the caller then reads the selected reply.
+// only for an active controller; the caller then reads the selected reply. The discovery targets
+// of the settings are shown and edited here ("Search" stores them and asks again).
 class CDlgSearchForIcom : public QDialog {
     Q_OBJECT
 
@@ -62,6 +66,12 @@ public:
     // are ignored).
     void addReply(const comms::IcomReplyInfo& reply);
 
+    // "Search": takes the targets field; an entry that is not an IPv4 address is reported and
+    // nothing changes. Otherwise stores the targets in the settings and sends another request.
+    bool searchAgain();
+    // Where the last request went.
+    const DiscoveryPlan& discoveryPlan() const { return plan_; }
+
     // Item roles of the tree model: the item's data (an IP address of 2^24 or more; for a system
     // controller's top-level item frame count * 65536 + 3; 0 for a state item above frames) and
     // its image (0 active, 1 standby or not yet active).
@@ -72,6 +82,8 @@ public:
     QStandardItemModel* model() const { return model_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
+    QLineEdit* targetsEdit() const { return targets_; }
+    QPushButton* searchButton() const { return search_; }
     // The value shown beside a caption, 0 = Name ... 6 = Description.
     QString detailText(int field) const;
 
@@ -82,6 +94,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildUi();
@@ -95,6 +108,7 @@ private:
     CAppState& app_;
     SearchForIcomOptions options_;
     std::unique_ptr<net::CIcomBroadcast> broadcast_;
+    DiscoveryPlan plan_;
     bool started_ = false;
     std::map<comms::Ipv4, comms::IcomReplyInfo> replies_;
     comms::IcomReplyInfo selected_;
@@ -108,6 +122,8 @@ private:
     QDialogButtonBox* buttons_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QLineEdit* targets_ = nullptr;
+    QPushButton* search_ = nullptr;
 };
 
 }  // namespace vexilor

@@ -2,11 +2,15 @@
 
 #include "SimulatedController.h"
 #include "app/AppState.h"
+#include "app/SettingsStore.h"
 #include "comms/Frame.h"
 #include "support/PromptsTestScope.h"
 
 #include <QAbstractItemModelTester>
 #include <QHostAddress>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTest>
@@ -110,10 +114,29 @@ private Q_SLOTS:
     void repliesArriveAsDatagrams();
     void findsTheSimulatedControllers();
     void portInUseIsReportedAndCancels();
+    void discoveryTargetsAreIpv4Addresses_data();
+    void discoveryTargetsAreIpv4Addresses();
+    void targetsTakeThePlaceOfTheAdapters();
+    void asksTheStoredTargets();
+    void searchStoresGoodTargetsAndRefusesBadOnes();
 
 private:
+    // Settings of their own in a temporary INI file, for the tests of the discovery targets.
+    void useSettings(const QString& targets);
+
     CAppState app_;
+    std::unique_ptr<QTemporaryDir> settingsDir_;
+    std::unique_ptr<SettingsStore> settings_;
 };
+
+void DlgSearchForIcomTest::useSettings(const QString& targets)
+{
+    settingsDir_ = std::make_unique<QTemporaryDir>();
+    settings_ = std::make_unique<SettingsStore>(
+        std::make_unique<QSettings>(settingsDir_->filePath(u"settings.ini"_s), QSettings::IniFormat), SystemDefaults{});
+    settings_->writeString(SettingKey::DiscoveryTargets, targets);
+    app_.settings = settings_.get();
+}
 
 void DlgSearchForIcomTest::placesReplies_data()
 {
@@ -283,6 +306,109 @@ void DlgSearchForIcomTest::portInUseIsReportedAndCancels()
     QCOMPARE(Prompts::shownMessages().at(0).text, u"Could not open broadcast socket! Try again later."_s);
     QCOMPARE(Prompts::shownMessages().at(0).icon, Prompts::Icon::Error);
     QVERIFY(!dialog.isVisible());
+}
+
+void DlgSearchForIcomTest::discoveryTargetsAreIpv4Addresses_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored");  // as formatted; unused when bad
+    QTest::addColumn<QString>("bad");
+
+    QTest::newRow("empty: the adapters") << u""_s << u""_s << QString();
+    QTest::newRow("blanks only") << u"   "_s << u""_s << QString();
+    QTest::newRow("one address") << u" 127.0.0.2 "_s << u"127.0.0.2"_s << QString();
+    QTest::newRow("blanks, commas, semicolons; once each")
+        << u"10.1.1.5, 10.2.0.255;127.0.0.2  10.1.1.5"_s << u"10.1.1.5 10.2.0.255 127.0.0.2"_s << QString();
+    QTest::newRow("three parts") << u"10.1.1.5 10.1.1"_s << QString() << u"10.1.1"_s;
+    QTest::newRow("a name") << u"demo.local"_s << QString() << u"demo.local"_s;
+    QTest::newRow("part above 255") << u"10.1.256.5"_s << QString() << u"10.1.256.5"_s;
+    QTest::newRow("0.0.0.0 is no target") << u"0.0.0.0"_s << QString() << u"0.0.0.0"_s;
+}
+
+void DlgSearchForIcomTest::discoveryTargetsAreIpv4Addresses()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    QFETCH(QString, bad);
+    const DiscoveryTargetsParse parsed = ParseDiscoveryTargets(text);
+    QCOMPARE(parsed.badEntry, bad);
+    if (bad.isEmpty())
+        QCOMPARE(FormatDiscoveryTargets(parsed.targets), stored);
+    else
+        QVERIFY(parsed.targets.empty());
+}
+
+void DlgSearchForIcomTest::targetsTakeThePlaceOfTheAdapters()
+{
+    SearchForIcomOptions options;  // the program's own: adapters on
+    options.extraTargets = {ip("127.0.0.9")};
+    const DiscoveryPlan none = PlanDiscovery({}, options);
+    QVERIFY(none.adapters);
+    QCOMPARE(none.targets, std::vector<comms::Ipv4>{ip("127.0.0.9")});
+    // With targets set, nothing goes to an adapter's broadcast address.
+    const DiscoveryPlan set = PlanDiscovery({ip("10.9.8.7"), ip("127.0.0.2")}, options);
+    QVERIFY(!set.adapters);
+    QCOMPARE(set.targets, (std::vector<comms::Ipv4>{ip("10.9.8.7"), ip("127.0.0.2"), ip("127.0.0.9")}));
+}
+
+void DlgSearchForIcomTest::asksTheStoredTargets()
+{
+    test::PromptsTestScope prompts;
+    test::SimulatedController sim({u"--address"_s, u"127.0.0.77"_s, u"--port"_s, u"27794"_s, u"--name"_s, u"FAR"_s});
+    QVERIFY(sim.ready());
+    useSettings(u"127.0.0.77"_s);
+    SearchForIcomOptions options = quietOptions(0);  // no extra targets: only the setting names the controller
+    options.controllerPort = 27794;
+    CDlgSearchForIcom dialog(app_, options);
+    QCOMPARE(dialog.targetsEdit()->text(), u"127.0.0.77"_s);
+    dialog.open();
+    QTRY_COMPARE(dump(dialog), u"FAR/0=127.0.0.77"_s);
+    QVERIFY(!dialog.discoveryPlan().adapters);
+    QCOMPARE(dialog.discoveryPlan().targets, std::vector<comms::Ipv4>{ip("127.0.0.77")});
+    dialog.reject();
+    app_.settings = nullptr;
+}
+
+void DlgSearchForIcomTest::searchStoresGoodTargetsAndRefusesBadOnes()
+{
+    test::PromptsTestScope prompts;
+    test::SimulatedController sim({u"--address"_s, u"127.0.0.78"_s, u"--port"_s, u"27795"_s, u"--name"_s, u"NEAR"_s});
+    QVERIFY(sim.ready());
+    useSettings(u""_s);
+    SearchForIcomOptions options = quietOptions(0);
+    options.controllerPort = 27795;
+    CDlgSearchForIcom dialog(app_, options);
+    dialog.open();
+    QVERIFY(dialog.isVisible());
+
+    // A bad entry: said plainly, the field keeps it, the setting and the tree stay as they were.
+    dialog.targetsEdit()->setText(u"127.0.0.78 near.local"_s);
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(!dialog.searchAgain());
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QVERIFY2(Prompts::shownMessages().at(0).text.startsWith(u"\"near.local\" is not an IPv4 address."_s),
+             qPrintable(Prompts::shownMessages().at(0).text));
+    QCOMPARE(Prompts::shownMessages().at(0).icon, Prompts::Icon::Warning);
+    QCOMPARE(dialog.targetsEdit()->selectedText(), u"near.local"_s);
+    QCOMPARE(settings_->readString(SettingKey::DiscoveryTargets), QString());
+
+    // Return in the field searches (the dialog stays open): stored at once, asked at once.
+    dialog.targetsEdit()->setText(u"127.0.0.78, 127.0.0.78"_s);
+    dialog.targetsEdit()->setFocus();
+    QTest::keyClick(dialog.targetsEdit(), Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.targetsEdit()->text(), u"127.0.0.78"_s);
+    QCOMPARE(settings_->readString(SettingKey::DiscoveryTargets), u"127.0.0.78"_s);
+    QVERIFY(!dialog.discoveryPlan().adapters);
+    QTRY_COMPARE(dump(dialog), u"NEAR/0=127.0.0.78"_s);
+
+    // Emptied: back to the adapters (as far as these tests allow them).
+    dialog.targetsEdit()->clear();
+    QVERIFY(dialog.searchAgain());
+    QCOMPARE(settings_->readString(SettingKey::DiscoveryTargets), QString());
+    QVERIFY(dialog.discoveryPlan().targets.empty());
+    dialog.reject();
+    app_.settings = nullptr;
 }
 
 QTEST_MAIN(DlgSearchForIcomTest)
