@@ -128,7 +128,12 @@ void CListOnlyWnd::addCommand(int id, const QString& text, const QKeySequence& k
                               std::function<void()> run)
 {
     auto* action = new QAction(text, this);
-    action->setShortcut(key);
+    // A number-pad key also answers as the same key without the pad: X11 reports Ctrl with a pad
+    // key so that it never matches a pad-only shortcut, and a laptop has no pad.
+    QList<QKeySequence> keys{key};
+    if (key.count() == 1 && (key[0].keyboardModifiers() & Qt::KeypadModifier))
+        keys << QKeySequence(QKeyCombination(key[0].keyboardModifiers() & ~Qt::KeypadModifier, key[0].key()));
+    action->setShortcuts(keys);
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     action->setStatusTip(statusTip);
     connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
