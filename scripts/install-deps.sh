@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-l10n-tools
   clang libclang-rt-dev
   python3
+  xvfb xdotool openbox x11-utils
 )
 
 missing=()
