@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs with apt-get only the build and test dependencies that are missing. Safe to run again.
+# With --windows, also what the Windows build from Linux takes: the mingw-w64 cross compiler,
+# GoogleTest's source, Wine for the tests, rsvg-convert for the icons, NSIS and zip for the packages.
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,12 @@ packages=(
   python3
   xvfb xdotool openbox x11-utils
 )
+if [[ ${1:-} == --windows ]]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
+    wine64 librsvg2-bin nsis zip xz-utils
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,8 +5,16 @@
 
 #include <QApplication>
 
+#ifdef Q_OS_WIN
+#include <objbase.h>
+#endif
+
 int main(int argc, char* argv[])
 {
+#ifdef Q_OS_WIN
+    // The shell objects (desktop shortcuts, file dialogs) need COM on this thread.
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+#endif
     QApplication qapp(argc, argv);
     QApplication::setApplicationDisplayName(QString::fromLatin1(vexilor::build::kProductName));
     QApplication::setApplicationVersion(QString::fromLatin1(vexilor::build::kVersion));
@@ -20,5 +28,9 @@ int main(int argc, char* argv[])
     }
     const int code = QApplication::exec();
     app.exitInstance();
+#ifdef Q_OS_WIN
+    if (com)
+        CoUninitialize();
+#endif
     return code;
 }

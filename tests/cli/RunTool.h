@@ -29,3 +29,9 @@ private:
 
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& bytes);
+
+#ifdef _WIN32
+// UTF-8 to UTF-16, and a command line that the C runtime splits back into argv.
+std::wstring widen(const std::string& utf8);
+std::wstring commandLine(const std::vector<std::string>& argv);
+#endif

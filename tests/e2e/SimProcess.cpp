@@ -1,8 +1,13 @@
 #include "SimProcess.h"
 
+#include "RunTool.h"
+
 #include <csignal>
 #include <cstring>
 
+#ifdef _WIN32
+#include <filesystem>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -10,6 +15,67 @@
 #include <unistd.h>
 
 extern char** environ;
+#endif
+
+namespace {
+
+std::vector<std::string> commandOf(const std::vector<std::string>& args, const std::vector<std::string>& prefix)
+{
+    std::vector<std::string> all = prefix;
+    all.push_back(VEXILOR_ICOMSIM);
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+SimProcess::SimProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix)
+{
+    const std::vector<std::string> all = commandOf(args, prefix);
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0))
+        return;
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::wstring line = commandLine(all);
+    const std::wstring application = std::filesystem::path(widen(all.front())).make_preferred().wstring();
+    PROCESS_INFORMATION info{};
+    const BOOL started = CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &info);
+    CloseHandle(write);
+    if (!started) {
+        CloseHandle(read);
+        return;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    // The simulator prints its "listening" line once its socket is bound; the pipe ends if it exits.
+    std::string seen;
+    char buffer[256];
+    DWORD n = 0;
+    while (seen.find('\n') == std::string::npos && ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        seen.append(buffer, n);
+    CloseHandle(read);
+    ready_ = seen.rfind("listening", 0) == 0;
+}
+
+SimProcess::~SimProcess()
+{
+    if (process_ != nullptr) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, INFINITE);
+        CloseHandle(process_);
+    }
+}
+
+#else
 
 SimProcess::SimProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix)
 {
@@ -21,10 +87,7 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::vector<s
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
-    const std::string sim = VEXILOR_ICOMSIM;
-    std::vector<std::string> all = prefix;
-    all.push_back(sim);
-    all.insert(all.end(), args.begin(), args.end());
+    const std::vector<std::string> all = commandOf(args, prefix);
     const std::string& program = all.front();
     std::vector<char*> argv;
     for (const std::string& a : all)
@@ -60,3 +123,5 @@ SimProcess::~SimProcess()
         waitpid(pid_, &status, 0);
     }
 }
+
+#endif

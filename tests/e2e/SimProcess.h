@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/types.h>
+#endif
 
 // A vexilor-icomsim child process, ready to answer once constructed, stopped when destroyed.
 class SimProcess {
@@ -17,6 +21,10 @@ public:
     bool ready() const { return ready_; }
 
 private:
+#ifdef _WIN32
+    HANDLE process_ = nullptr;
+#else
     pid_t pid_ = -1;
+#endif
     bool ready_ = false;
 };

@@ -13,6 +13,12 @@
 #include <memory>
 #include <vector>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <string>
+#endif
+
 using namespace vexilor;
 using K = SettingKey;
 
@@ -323,6 +329,39 @@ private Q_SLOTS:
                  QByteArray("\x01\x00", 2));
     }
 
+#ifdef Q_OS_WIN
+    // The program's own store is the current user's registry key Halvo\\KestovaV2, with registry
+    // strings and 32-bit integers as other programs (and reg.exe) read them.
+    void defaultStoreIsTheUsersKestovaSettings()
+    {
+        const wchar_t* const key = L"Software\\Halvo\\KestovaV2";
+        {
+            SettingsStore s;
+            QCOMPARE(s.settings().fileName(), QStringLiteral("\\HKEY_CURRENT_USER\\Software\\Halvo\\KestovaV2"));
+            s.writeString(K::DefaultIntercom, QStringLiteral("WXYZ"));
+            Preferences p = s.loadSettings();
+            p.alphaSize = 8;
+            p.resFilesDirectory = QStringLiteral("C:/Users/Zo\u00eb/Restrictions");
+            s.saveSettings(p);
+        }
+        const auto text = [key](const wchar_t* section, const wchar_t* name) {
+            std::wstring subkey = std::wstring(key) + L"\\" + section;
+            wchar_t value[256] = {};
+            DWORD size = sizeof value;
+            const LSTATUS rc = RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size);
+            return rc == ERROR_SUCCESS ? QString::fromWCharArray(value) : QStringLiteral("<error %1>").arg(rc);
+        };
+        QCOMPARE(text(L"Settings\\Preferences", L"DefaultIntercom"), QStringLiteral("WXYZ"));
+        QCOMPARE(text(L"Settings\\Directories", L"ResFilesDirectory"), QStringLiteral("C:/Users/Zo\u00eb/Restrictions"));
+        DWORD alpha = 0;
+        DWORD size = sizeof alpha;
+        QCOMPARE(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Halvo\\KestovaV2\\Settings\\Preferences", L"AlphaSize",
+                              RRF_RT_REG_DWORD, nullptr, &alpha, &size),
+                 LSTATUS(ERROR_SUCCESS));
+        QCOMPARE(alpha, DWORD(8));
+        RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    }
+#else
     // The program's own store lives under Halvo / KestovaV2 in the native format.
     void defaultStoreIsTheUsersKestovaSettings()
     {
@@ -337,7 +376,9 @@ private Q_SLOTS:
         QCOMPARE(native.value(QStringLiteral("Settings/Preferences/DefaultIntercom")).toString(),
                  QStringLiteral("WXYZ"));
     }
+#endif
 };
 
 QTEST_MAIN(SettingsStoreTest)
 #include "SettingsStoreTest.moc"
+

@@ -100,7 +100,8 @@ bool SaveShellLink(const CShellLinkInfo& info, const QString& path, QString* err
     }
     if (uninit)
         CoUninitialize();
-    return ok ? true : fail(QStringLiteral("The system refused the shortcut (0x%1).").arg(ulong(hr), 8, 16, u'0'));
+    return ok ? true : fail(QStringLiteral("The system refused the shortcut (0x%1).")
+                                   .arg(QString::number(quint32(hr), 16).rightJustified(8, u'0')));
 }
 #endif
 

@@ -10,7 +10,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
+#include <QSettings>
 #include <QStandardPaths>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shlobj.h>
+#endif
 
 // The mime package lives in this static library; registering it here keeps it linked in.
 static void RegisterDesktopResources()
@@ -25,6 +31,7 @@ namespace {
 constexpr char kMimePackageFile[] = "vexilor-restrictions.xml";
 constexpr char kEntryFile[] = "vexilor.desktop";
 
+#ifndef Q_OS_WIN
 bool StartToolDetached(const QString& program, const QStringList& arguments)
 {
     const QString path = QStandardPaths::findExecutable(program);
@@ -58,8 +65,48 @@ bool WriteIfChanged(const QString& path, const QByteArray& content, FileTypeRegi
     result.written << path;
     return true;
 }
+#endif
+
+#ifdef Q_OS_WIN
+FileTypeRegistrationResult RegisterInRegistry(const FileTypeRegistrationOptions& options, const QString& executable)
+{
+    FileTypeRegistrationResult result;
+    const QString root = options.registryRoot.isEmpty() ? QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes")
+                                                        : options.registryRoot;
+    const QString progId = QString::fromLatin1(kRestrictionsProgId);
+    const QString native = QDir::toNativeSeparators(executable);
+    // "Default" is the unnamed value of a key.
+    const std::pair<QString, QString> values[] = {
+        {QStringLiteral(".res/Default"), progId},
+        {progId + QStringLiteral("/Default"), QStringLiteral("Restrictions File")},
+        {progId + QStringLiteral("/DefaultIcon/Default"), native + QStringLiteral(",0")},
+        {progId + QStringLiteral("/shell/open/command/Default"), ShellOpenCommand(executable)},
+    };
+    QSettings classes(root, QSettings::NativeFormat);
+    for (const auto& [key, value] : values) {
+        if (classes.value(key).toString() == value)
+            continue;
+        classes.setValue(key, value);
+        result.written << root + u'\\' + QDir::toNativeSeparators(key);
+    }
+    classes.sync();
+    if (classes.status() != QSettings::NoError) {
+        result.ok = false;
+        result.errors << QStringLiteral("%1: the registry refused the file type").arg(root);
+    }
+    // Explorer caches associations: tell it only when they changed.
+    if (!result.written.isEmpty())
+        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    return result;
+}
+#endif
 
 }  // namespace
+
+QString ShellOpenCommand(const QString& executable)
+{
+    return u'"' + QDir::toNativeSeparators(executable) + QStringLiteral("\" \"%1\"");
+}
 
 QString IntercomOfRestrictionsFile(const QString& path)
 {
@@ -93,6 +140,11 @@ QString ApplicationEntryText(const QString& executable, const QString& icon)
 
 FileTypeRegistrationResult RegisterFileType(const FileTypeRegistrationOptions& options)
 {
+#ifdef Q_OS_WIN
+    return RegisterInRegistry(options, QFileInfo(options.executable.isEmpty() ? QCoreApplication::applicationFilePath()
+                                                                                : options.executable)
+                                           .absoluteFilePath());
+#else
     FileTypeRegistrationResult result;
     const QString dataHome = options.dataHome.isEmpty()
                                  ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
@@ -132,6 +184,7 @@ FileTypeRegistrationResult RegisterFileType(const FileTypeRegistrationOptions& o
     if (entryWritten)
         refresh(QStringLiteral("update-desktop-database"), applicationsDir);
     return result;
+#endif
 }
 
 }  // namespace vexilor

@@ -21,8 +21,15 @@ QByteArray RestrictionsMimePackage();
 // The application entry that opens restrictions files with the program at executable.
 QString ApplicationEntryText(const QString& executable, const QString& icon);
 
+// Windows: the programmatic identifier under which the restrictions file type is registered.
+inline constexpr char kRestrictionsProgId[] = "Vexilor.Restrictions";
+
+// Windows: the open command of the file type, which the shell completes with the file's path.
+QString ShellOpenCommand(const QString& executable);
+
 struct FileTypeRegistrationOptions {
     QString dataHome;    // empty: the user's data folder
+    QString registryRoot;  // Windows: empty: HKEY_CURRENT_USER\Software\Classes
     QString executable;  // empty: this program
     QString icon;        // empty: the program's icon file, else the icon theme's name
     // Starts a tool that refreshes a desktop cache; the default starts it detached when it is on
@@ -40,6 +47,8 @@ struct FileTypeRegistrationResult {
 // Registers the restrictions file type for the current user: the mime package under
 // <data home>/mime/packages and the application entry under <data home>/applications. A file is
 // rewritten only when its content differs, and the desktop's caches are refreshed only then.
+// On Windows: ".res", its programmatic identifier, icon and open command under the registry root
+// (written: the values that changed; the shell is told only then).
 // Never shows anything: start-up goes on whatever happens.
 FileTypeRegistrationResult RegisterFileType(const FileTypeRegistrationOptions& options = {});
 

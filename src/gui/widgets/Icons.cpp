@@ -34,18 +34,30 @@ QStringList AppIconNames()
     return names;
 }
 
+QIcon ResourceIcon(const QString& base)
+{
+    const QString svg = base + QStringLiteral(".svg");
+    QIcon icon;
+    if (QFile::exists(svg)) {
+        // Rendered from the drawing at each size asked for, so it stays sharp at 16 and 32 pixels.
+        for (const int size : {16, 24, 32, 48})
+            icon.addFile(svg, QSize(size, size));
+        return icon;
+    }
+    // Builds without SVG support carry the drawing rendered at those sizes.
+    for (const int size : {16, 24, 32, 48}) {
+        const QString png = base + QStringLiteral("-%1.png").arg(size);
+        if (QFile::exists(png))
+            icon.addFile(png, QSize(size, size));
+    }
+    return icon;
+}
+
 QIcon AppIcon(const QString& name)
 {
     static const bool registered = (RegisterIconResources(), true);
     Q_UNUSED(registered);
-    const QString path = QStringLiteral(":/icons/%1.svg").arg(name);
-    if (!QFile::exists(path))
-        return {};
-    // Rendered from the drawing at each size asked for, so it stays sharp at 16 and 32 pixels.
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48})
-        icon.addFile(path, QSize(size, size));
-    return icon;
+    return ResourceIcon(QStringLiteral(":/icons/") + name);
 }
 
 }  // namespace vexilor

@@ -14,6 +14,10 @@ namespace vexilor {
 // Application: vexilor. An unknown name gives a null icon.
 QIcon AppIcon(const QString& name);
 
+// The icon of resource path <base>.svg, or of <base>-16.png ... <base>-48.png where the build has
+// no SVG support. Null when neither is there.
+QIcon ResourceIcon(const QString& base);
+
 // Every name AppIcon knows.
 QStringList AppIconNames();
 

@@ -10,6 +10,11 @@
 #include <filesystem>
 #include <map>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace vexilor::cli {
 namespace {
 Runner selected;
@@ -93,6 +98,11 @@ int fail(const std::string& message)
 int main(int argc, char** argv)
 {
     using namespace vexilor::cli;
+#ifdef _WIN32
+    // Output is bytes as written: a file printed to stdout keeps its exact line ends.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     CLI::App app{"Vexilor command-line tool: restrictions files, configuration files, intercoms."};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string(vexilor::build::kVersion));

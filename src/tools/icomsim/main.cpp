@@ -20,6 +20,11 @@
 #include <iostream>
 #include <thread>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 std::atomic<bool> stopRequested{false};
@@ -66,6 +71,11 @@ int main(int argc, char** argv)
 {
     using namespace vexilor;
     Options o;
+#ifdef _WIN32
+    // Output is bytes as written: a file printed to stdout keeps its exact line ends.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     CLI::App app{"Simulates one intercom controller over UDP, serving the data of a configuration file."};
     app.add_option("--cfg", o.cfg, "Configuration file to serve (counts, capabilities, alphas, texts)")->required();
     app.add_option("--address", o.address, "IPv4 address to listen on")->capture_default_str();

@@ -14,6 +14,15 @@
 #include <QTest>
 
 #include <map>
+#include <vector>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#endif
 
 using namespace vexilor;
 using namespace Qt::StringLiterals;
@@ -101,6 +110,60 @@ QStringList SplitExec(const QString& exec, bool* valid)
     return args;
 }
 
+#ifdef Q_OS_WIN
+// The shortcut as the shell reads it: through its own link object, the arguments split as the C
+// runtime of the started program splits them.
+const QString kSuffix = u".lnk"_s;
+
+Launcher ReadLauncher(const QString& path)
+{
+    Launcher l;
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    const auto w = [](const QString& s) { return reinterpret_cast<LPCWSTR>(s.utf16()); };
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(w(QDir::toNativeSeparators(path)), STGM_READ))) {
+        std::vector<wchar_t> storage(32768);
+        wchar_t* buffer = storage.data();
+        const int kMax = int(storage.size());
+        const auto text = [&] { return QString::fromWCharArray(buffer); };
+        l.groups << u"[Desktop Entry]"_s;  // what the freedesktop reader checks first
+        l.values[u"Type"_s] = u"Application"_s;
+        l.values[u"Name"_s] = QFileInfo(path).completeBaseName();
+        if (SUCCEEDED(link->GetDescription(buffer, kMax)) && buffer[0] != 0)
+            l.values[u"Comment"_s] = text();
+        if (SUCCEEDED(link->GetWorkingDirectory(buffer, kMax)))
+            l.values[u"Path"_s] = QDir::fromNativeSeparators(text());
+        int icon = -1;
+        if (SUCCEEDED(link->GetIconLocation(buffer, kMax, &icon)))
+            l.values[u"Icon"_s] = QDir::fromNativeSeparators(text()) + u',' + QString::number(icon);
+        if (SUCCEEDED(link->GetPath(buffer, kMax, nullptr, SLGP_RAWPATH)))
+            l.exec << QDir::fromNativeSeparators(text());
+        if (SUCCEEDED(link->GetArguments(buffer, kMax))) {
+            l.values[u"Exec"_s] = text();
+            // CommandLineToArgvW takes its first word as the program: give it one.
+            const QString line = u"x "_s + text();
+            int argc = 0;
+            LPWSTR* argv = CommandLineToArgvW(w(line), &argc);
+            for (int i = 1; argv != nullptr && i < argc; ++i)
+                l.exec << QString::fromWCharArray(argv[i]);
+            LocalFree(argv);
+        }
+    }
+    if (file != nullptr)
+        file->Release();
+    if (link != nullptr)
+        link->Release();
+    if (SUCCEEDED(init))
+        CoUninitialize();
+    return l;
+}
+#else
+const QString kSuffix = u".desktop"_s;
+
 Launcher ReadLauncher(const QString& path)
 {
     Launcher l;
@@ -120,6 +183,7 @@ Launcher ReadLauncher(const QString& path)
     l.exec = SplitExec(l.values[u"Exec"_s], &l.execValid);
     return l;
 }
+#endif
 
 }  // namespace
 
@@ -237,7 +301,7 @@ void DlgShortcutTest::launcherStartsTheProgramForTheIntercom()
     dlg.accept();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
 
-    const QString path = desktop_->filePath(u"Edit it.desktop"_s);
+    const QString path = desktop_->filePath(u"Edit it"_s + kSuffix);
     QCOMPARE(dlg.savedPath(), path);
     const Launcher l = ReadLauncher(path);
     QCOMPARE(l.groups, QStringList{u"[Desktop Entry]"_s});
@@ -250,10 +314,14 @@ void DlgShortcutTest::launcherStartsTheProgramForTheIntercom()
     const QStringList argv{QCoreApplication::applicationFilePath(), u"-i"_s, intercom};
     QCOMPARE(l.exec, argv);
 
+#ifdef Q_OS_WIN
+    QCOMPARE(l.values.at(u"Icon"_s), QCoreApplication::applicationFilePath() + u",0"_s);
+#else
     QVERIFY(QFileInfo(path).isExecutable());
     QVERIFY(QFileInfo(path).permissions() & QFileDevice::ExeOwner);
+#endif
     if (intercom == u"ABCD")
-        QVERIFY(l.values.at(u"Exec"_s).endsWith(u" -i \"ABCD\""_s));
+        QVERIFY(l.values.at(u"Exec"_s).endsWith(u"-i \"ABCD\""_s));
 }
 
 void DlgShortcutTest::launcherWithoutIntercomHasNoArguments()
@@ -264,12 +332,14 @@ void DlgShortcutTest::launcherWithoutIntercomHasNoArguments()
     dlg.setDesktopDirectory(desktop_->filePath(u"not/yet/there"_s));
     dlg.accept();
 
-    const QString path = desktop_->filePath(u"not/yet/there/Kestova.desktop"_s);
+    const QString path = desktop_->filePath(u"not/yet/there/Kestova"_s + kSuffix);
     QCOMPARE(dlg.savedPath(), path);
     const Launcher l = ReadLauncher(path);
     QCOMPARE(l.exec, QStringList{QCoreApplication::applicationFilePath()});
     QVERIFY(!l.values.contains(u"Comment"_s));
+#ifndef Q_OS_WIN
     QVERIFY(QFileInfo(path).isExecutable());
+#endif
 }
 
 void DlgShortcutTest::refusesForbiddenCharacters_data()
@@ -313,7 +383,7 @@ void DlgShortcutTest::emptyNameDoesNothing()
 
 void DlgShortcutTest::asksBeforeReplacing()
 {
-    const QString path = desktop_->filePath(u"Kestova - ABCD.desktop"_s);
+    const QString path = desktop_->filePath(u"Kestova - ABCD"_s + kSuffix);
     {
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
@@ -342,7 +412,7 @@ void DlgShortcutTest::asksBeforeReplacing()
     QCOMPARE(ReadLauncher(path).exec.value(2), u"ABCD"_s);
     // Replaced in place: no second file, no temporary left behind.
     QCOMPARE(QDir(desktop_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{u"Kestova - ABCD.desktop"_s});
+             QStringList{u"Kestova - ABCD"_s + kSuffix});
 }
 
 void DlgShortcutTest::reportsALauncherThatCannotBeWritten()
@@ -363,7 +433,7 @@ void DlgShortcutTest::reportsALauncherThatCannotBeWritten()
     QVERIFY(dlg.savedPath().isEmpty());
     QCOMPARE(Prompts::shownMessages().size(), 1);
     QCOMPARE(Prompts::shownMessages().at(0).icon, Prompts::Icon::Warning);
-    QVERIFY(Prompts::shownMessages().at(0).text.contains(u"Kestova.desktop"_s));
+    QVERIFY(Prompts::shownMessages().at(0).text.contains(u"Kestova"_s + kSuffix));
 }
 
 void DlgShortcutTest::screenshot()

@@ -22,12 +22,7 @@ QIcon NodeIcon(NodeIconId id)
     (void)registered;
     static const char* const names[] = {"add", "delete", "rename", "remove", "move-up", "move-down",
                                         "allow-all", "deny-all", "inherit-all"};
-    const QString path = QStringLiteral(":/node-icons/%1.svg").arg(QLatin1String(names[static_cast<int>(id)]));
-    // Drawn at each size asked for, so that it stays sharp at 16 and 32 pixels.
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48})
-        icon.addFile(path, QSize(size, size));
-    return icon;
+    return ResourceIcon(QStringLiteral(":/node-icons/") + QLatin1String(names[static_cast<int>(id)]));
 }
 
 QIcon KindIcon(EntityKind kind)

@@ -1,0 +1,51 @@
+# Builds without Qt SVG (the Windows build) carry the icons as PNG files rendered from the SVG
+# drawings at each size the program asks for, under the same resource names with -<size>.png.
+set(VEXILOR_ICON_SIZES 16 24 32 48)
+
+# vexilor_png_icon_qrc(<qrc out> <prefix> <svg>...): renders the drawings and writes a resource file.
+function(vexilor_png_icon_qrc qrc prefix)
+  find_program(VEXILOR_RSVG_CONVERT rsvg-convert)
+  if(NOT VEXILOR_RSVG_CONVERT)
+    message(FATAL_ERROR "rsvg-convert renders the icons for a build without Qt SVG: install librsvg2-bin")
+  endif()
+  get_filename_component(dir ${qrc} DIRECTORY)
+  file(MAKE_DIRECTORY ${dir})
+  set(entries)
+  foreach(svg IN LISTS ARGN)
+    get_filename_component(name ${svg} NAME_WE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${svg})
+    foreach(size IN LISTS VEXILOR_ICON_SIZES)
+      set(png ${dir}/${name}-${size}.png)
+      if(NOT EXISTS ${png} OR ${svg} IS_NEWER_THAN ${png})
+        execute_process(COMMAND ${VEXILOR_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${svg}
+                        RESULT_VARIABLE rc)
+        if(NOT rc EQUAL 0)
+          message(FATAL_ERROR "rsvg-convert could not render ${svg}")
+        endif()
+      endif()
+      string(APPEND entries "    <file alias=\"${name}-${size}.png\">${png}</file>\n")
+    endforeach()
+  endforeach()
+  file(CONFIGURE OUTPUT ${qrc} CONTENT
+       "<RCC>\n  <qresource prefix=\"${prefix}\">\n${entries}  </qresource>\n</RCC>\n")
+endfunction()
+
+# vexilor_windows_icon(<ico out> <svg>): the program's icon for Windows, at sizes up to 256 pixels.
+function(vexilor_windows_icon ico svg)
+  find_program(VEXILOR_RSVG_CONVERT rsvg-convert REQUIRED)
+  find_package(Python3 COMPONENTS Interpreter REQUIRED)
+  get_filename_component(dir ${ico} DIRECTORY)
+  file(MAKE_DIRECTORY ${dir})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${svg})
+  if(EXISTS ${ico} AND NOT ${svg} IS_NEWER_THAN ${ico})
+    return()
+  endif()
+  set(pngs)
+  foreach(size 16 24 32 48 64 128 256)
+    set(png ${dir}/program-${size}.png)
+    execute_process(COMMAND ${VEXILOR_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${svg} COMMAND_ERROR_IS_FATAL ANY)
+    list(APPEND pngs ${png})
+  endforeach()
+  execute_process(COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/pack-ico.py ${ico} ${pngs}
+                  COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
