@@ -163,6 +163,14 @@ constexpr auto kTable = std::to_array<Entry>({
     S(3302, "The restrictions file %s cannot be read:\n\n%s\nReplace it with a new file? "
             "The unreadable file is kept beside it."),
     S(3303, "Save changes to %s?"),
+    S(3304, "%1 is open for editing in another program:\n\nUser: %2\nComputer: %3\n"
+            "Program: %4 (process %5)\nSince: %6\n\nOpen it read-only? Choose No to cancel."),
+    S(3305, "%1 was left locked by a program that is no longer running:\n\nUser: %2\n"
+            "Computer: %3\nProgram: %4 (process %5)\nSince: %6\n\n"
+            "The lock has been taken over; you can edit the file."),
+    S(3306, "No lock can be made beside %1 (the folder may be read-only), so other programs "
+            "cannot be kept from changing it.\nThe file is opened read-only."),
+    S(3307, "The restrictions file %s cannot be read:\n\n%s"),
     S(3321, "KOLT-III Lite Intercom"),
 
     // Studios, classes and users: adding, renaming, deleting, studio references.

@@ -4,12 +4,15 @@
 #include "app/Prompts.h"
 #include "app/Strings.h"
 #include "document/DocumentFiles.h"
+#include "document/DocumentLock.h"
 #include "document/UnwritableNames.h"
 #include "intercom/ConfigurationFile.h"
 #include "intercom/Intercom.h"
 #include "restrictions/RestrictionsParser.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -31,6 +34,10 @@ constexpr int kExportFailed = 3228;
 constexpr int kSaveFailed = 3229;
 constexpr int kReplaceUnreadable = 3302;
 constexpr int kSaveChanges = 3303;
+constexpr int kLockedByOther = 3304;
+constexpr int kStaleLockTakenOver = 3305;
+constexpr int kNoLockPossible = 3306;
+constexpr int kUnreadableReadOnly = 3307;
 
 QStringList ToStringList(const std::vector<std::u16string>& names)
 {
@@ -47,6 +54,19 @@ QStringList NamesOf(const CRestrictionsModel& model, EntityKind kind)
     CKestovaEnumerator enumerator(names);
     model.names(kind, enumerator);
     return ToStringList(names);
+}
+
+QString LockMessage(int id, const QString& path, const CDocumentLock::Holder& holder)
+{
+    const auto orUnknown = [](const QString& text) {
+        return text.isEmpty() ? QStringLiteral("?") : text;
+    };
+    return strings::Text(id, {QDir::toNativeSeparators(path), orUnknown(holder.user),
+                              orUnknown(holder.host), orUnknown(holder.program),
+                              QString::number(holder.pid),
+                              holder.since.isValid()
+                                  ? QLocale().toString(holder.since, QLocale::ShortFormat)
+                                  : QStringLiteral("?")});
 }
 
 }  // namespace
@@ -97,7 +117,8 @@ bool CKestovaDoc::isReadOnly() const
 
 bool CKestovaDoc::checkReadOnly(bool showMessage)
 {
-    const bool readOnly = !pathName_.isEmpty() && docfiles::IsReadOnlyFile(pathName_);
+    const bool readOnly =
+        !pathName_.isEmpty() && (lockedOut_ || docfiles::IsReadOnlyFile(pathName_));
     if (readOnly && showMessage) {
         Prompts::show(strings::Text(kReadOnlyMessage), Prompts::Icon::Information);
         model_.setReadOnly(true);
@@ -174,6 +195,12 @@ bool CKestovaDoc::newDocument()
         app_.intercom = previousIntercom;
         return false;
     }
+    std::unique_ptr<CDocumentLock> lock;
+    bool lockedOut = false;
+    if (!lockRestrictions(name, lock, lockedOut)) {
+        app_.intercom = previousIntercom;
+        return false;
+    }
     if (services_.refreshAlphas)
         services_.refreshAlphas(icom);
 
@@ -182,7 +209,7 @@ bool CKestovaDoc::newDocument()
     // look like the old one.
     while (fresh.generation() <= model_.generation())
         fresh.reset();
-    if (!openRestrictions(name, icom, fresh)) {
+    if (!openRestrictions(name, icom, fresh, !lockedOut)) {
         app_.intercom = previousIntercom;
         if (!app_.intercomName.isEmpty())
             setPathAndTitle(app_.intercomName);
@@ -198,9 +225,18 @@ bool CKestovaDoc::newDocument()
     studioNames_ = NamesOf(model_, EntityKind::Studio);
     userNames_ = NamesOf(model_, EntityKind::User);
     Q_EMIT nameListsReset();
+    // The open file's own lock (lock empty) goes on serving.
+    if (lock)
+        lock_ = std::move(lock);
+    lockedOut_ = lockedOut;
+    if (lockedOut_)
+        lock_.reset();
     setPathAndTitle(name);
     setModified(false);
-    checkReadOnly(true);
+    if (lockedOut_)
+        model_.setReadOnly(true);  // the user has been told why
+    else
+        checkReadOnly(true);
     Q_EMIT documentReset();
     return true;
 }
@@ -224,6 +260,37 @@ bool CKestovaDoc::chooseIntercom(QString& name, CIntercom& icom)
             != Prompts::Answer::Ok)
             return false;
     }
+}
+
+bool CKestovaDoc::lockRestrictions(const QString& name, std::unique_ptr<CDocumentLock>& lock,
+                                   bool& lockedOut)
+{
+    const QString path = restrictionsFilePath(name);
+    lockedOut = false;
+    if (lock_ && lock_->isLocked() && lock_->restrictionsPath() == path)
+        return true;
+    lock = std::make_unique<CDocumentLock>(path);
+    switch (lock->acquire()) {
+    case CDocumentLock::Outcome::Taken:
+        return true;
+    case CDocumentLock::Outcome::TakenOverStale:
+        Prompts::show(LockMessage(kStaleLockTakenOver, path, lock->holder()),
+                      Prompts::Icon::Information);
+        return true;
+    case CDocumentLock::Outcome::HeldByOther:
+        if (Prompts::show(LockMessage(kLockedByOther, path, lock->holder()), Prompts::Icon::Warning,
+                          Prompts::Buttons::YesNo)
+            != Prompts::Answer::Yes)
+            return false;
+        lockedOut = true;
+        return true;
+    case CDocumentLock::Outcome::Unavailable:
+        Prompts::show(strings::Text(kNoLockPossible, {QDir::toNativeSeparators(path)}),
+                      Prompts::Icon::Information);
+        lockedOut = true;
+        return true;
+    }
+    return false;
 }
 
 bool CKestovaDoc::loadIntercom(const QString& name, CIntercom& icom, QString& error) const
@@ -250,7 +317,7 @@ bool CKestovaDoc::saveIntercom(const QString& name, const CIntercom& icom) const
 }
 
 bool CKestovaDoc::openRestrictions(const QString& name, const CIntercom& icom,
-                                   CRestrictionsModel& fresh)
+                                   CRestrictionsModel& fresh, bool mayWrite)
 {
     const QString path = restrictionsFilePath(name);
     const std::u16string deviceName = name.toStdU16String();
@@ -262,9 +329,16 @@ bool CKestovaDoc::openRestrictions(const QString& name, const CIntercom& icom,
                 return true;
             fresh.setDeviceName(deviceName);
             // A read-only file cannot take the new device line; it is shown as it is.
-            if (docfiles::IsReadOnlyFile(path))
+            if (!mayWrite || docfiles::IsReadOnlyFile(path))
                 return true;
             return writeRestrictions(fresh, icom, path);
+        }
+        // Another program may be writing it: not ours to replace.
+        if (!mayWrite) {
+            Prompts::show(strings::Text(kUnreadableReadOnly,
+                                        {path, QString::fromStdString(result.errorText)}),
+                          Prompts::Icon::Warning);
+            return false;
         }
         // Never replace a file that could not be read without asking, and keep it aside.
         const QString question = strings::Text(
@@ -281,7 +355,7 @@ bool CKestovaDoc::openRestrictions(const QString& name, const CIntercom& icom,
 
     fresh.newFile(kDefaultUser);
     fresh.setDeviceName(deviceName);
-    return writeRestrictions(fresh, icom, path);
+    return !mayWrite || writeRestrictions(fresh, icom, path);
 }
 
 bool CKestovaDoc::writeRestrictions(CRestrictionsModel& model, const CIntercom& icom,

@@ -9,12 +9,14 @@
 #include <QUndoStack>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace vexilor {
 
 struct CAppState;
+class CDocumentLock;
 class CIntercom;
 
 // A studio, class or user that a structural change renamed (the name lists move its row instead
@@ -63,7 +65,9 @@ public:
     // New document ("Change Intercom" and start-up): choose an intercom and open its file. False
     // when nothing was opened; the previous intercom and file then stay open. A missing file is
     // created with the user "Default"; a file that cannot be read is replaced only when the user
-    // agrees, and is kept beside it as NAME.res.unreadable-YYYYMMDD-HHMMSS.
+    // agrees, and is kept beside it as NAME.res.unreadable-YYYYMMDD-HHMMSS. The file is locked
+    // while it is open (NAME.res.lock); when another program holds the lock, or none can be made,
+    // it opens read-only (held by another: only when the user agrees).
     bool newDocument();
     // "Save Restrictions": the configuration file, then the restrictions file (atomic).
     bool save();
@@ -74,8 +78,9 @@ public:
     // Intercom" with that intercom preselected (changeIntercomRequested).
     bool exportRestrictions();
 
-    // True when the restrictions file exists and is read-only; with showMessage also tells the
-    // user (3173) and marks the model read-only.
+    // True when the restrictions file exists and is read-only, or was opened read-only because it
+    // could not be locked; with showMessage also tells the user (3173) and marks the model
+    // read-only.
     bool checkReadOnly(bool showMessage);
     bool isReadOnly() const;
     bool isModified() const { return modified_; }
@@ -127,11 +132,18 @@ private:
     QStringList& namesOf(EntityKind kind);
     // The selection loop: a chosen name whose configuration file reads; false on Cancel.
     bool chooseIntercom(QString& name, CIntercom& icom);
+    // Locks the restrictions file of name, talking to the user about other holders. False when the
+    // user cancelled. lock stays empty when the open file's own lock serves; lockedOut tells that
+    // the file is to be opened read-only.
+    bool lockRestrictions(const QString& name, std::unique_ptr<CDocumentLock>& lock,
+                          bool& lockedOut);
     bool loadIntercom(const QString& name, CIntercom& icom, QString& error) const;
     // Writes icom as NAME.cfg; tells the user (3202) when that fails.
     bool saveIntercom(const QString& name, const CIntercom& icom) const;
     // Reads or creates the restrictions file of name into fresh (the open model stays untouched).
-    bool openRestrictions(const QString& name, const CIntercom& icom, CRestrictionsModel& fresh);
+    // Without mayWrite nothing is written: a missing file or another device name stay in memory.
+    bool openRestrictions(const QString& name, const CIntercom& icom, CRestrictionsModel& fresh,
+                          bool mayWrite);
     // Writes model to path atomically; tells the user (3229) when that fails.
     bool writeRestrictions(CRestrictionsModel& model, const CIntercom& icom, const QString& path);
 
@@ -146,6 +158,9 @@ private:
     QString title_;
     bool modified_ = false;
     QUndoStack undoStack_;
+    // The lock on the open file; lockedOut_ when it was opened read-only for want of one.
+    std::unique_ptr<CDocumentLock> lock_;
+    bool lockedOut_ = false;
 };
 
 }  // namespace vexilor

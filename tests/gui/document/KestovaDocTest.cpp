@@ -2,6 +2,7 @@
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "app/Strings.h"
+#include "document/DocumentLock.h"
 #include "document/EntityEdits.h"
 #include "document/KestovaDoc.h"
 #include "intercom/ConfigurationFile.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
@@ -238,6 +240,12 @@ private Q_SLOTS:
     void exportThatCannotWriteTellsTheUser();
     void saveModifiedFollowsTheAnswer_data();
     void saveModifiedFollowsTheAnswer();
+    void secondDocumentOnALockedIntercomOpensReadOnlyOrNotAtAll();
+    void lockGoesWithChangeIntercomAndTheDocument();
+    void leftOverLockIsTakenOverOnlyWhenStale_data();
+    void leftOverLockIsTakenOverOnlyWhenStale();
+    void folderWithoutALockOpensReadOnly_data();
+    void folderWithoutALockOpensReadOnly();
 };
 
 void KestovaDocTest::opensAMissingFileAsANewDefaultFile()
@@ -390,7 +398,8 @@ void KestovaDocTest::unreadableFileIsKeptAsideWhenTheUserAgrees()
     QCOMPARE(asked.text, strings::Text(3302, {QDir::toNativeSeparators(res), errorText}));
     QCOMPARE(asked.buttons, Prompts::Buttons::YesNo);
 
-    const QStringList aside = QDir(ws.root() + QStringLiteral("/res")).entryList(QDir::Files);
+    QStringList aside = QDir(ws.root() + QStringLiteral("/res")).entryList(QDir::Files);
+    QVERIFY(aside.removeOne(QStringLiteral("ABCD.res.lock")));
     QCOMPARE(aside.size(), 2);
     QVERIFY(aside.contains(QStringLiteral("ABCD.res")));
     const QString kept = aside.at(aside.indexOf(QStringLiteral("ABCD.res")) == 0 ? 1 : 0);
@@ -434,7 +443,10 @@ void KestovaDocTest::unreadableFileLeavesThePreviousIntercomOpenWhenTheUserRefus
 
     QCOMPARE(resets.count(), 0);
     QCOMPARE(Workspace::readBytes(bad), kUnreadable);
-    QCOMPARE(QDir(ws.root() + QStringLiteral("/res")).entryList(QDir::Files).size(), 2);
+    // The refused intercom's lock is gone with it.
+    QCOMPARE(QDir(ws.root() + QStringLiteral("/res")).entryList(QDir::Files),
+             (QStringList{QStringLiteral("ABCD.res"), QStringLiteral("ABCD.res.lock"),
+                          QStringLiteral("BAD1.res")}));
     QCOMPARE(ws.app.intercomName, QStringLiteral("ABCD"));
     QCOMPARE(ws.app.intercom.keypanelCount, 40);
     QCOMPARE(doc.title(), QStringLiteral("ABCD"));
@@ -617,7 +629,8 @@ void KestovaDocTest::failedSaveKeepsThePreviousFile()
                                            strings::Text(3229, {doc.pathName()}))});
     QVERIFY(doc.isModified());
     QCOMPARE(Workspace::readBytes(keptFile), SampleFile("ABCD"));
-    QCOMPARE(QDir(QFileInfo(keptFile).path()).entryList(QDir::Files), QStringList{QStringLiteral("ABCD.res")});
+    QCOMPARE(QDir(QFileInfo(keptFile).path()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("ABCD.res"), QStringLiteral("ABCD.res.lock")}));
 
     // Closing asks to save; a Yes whose save fails keeps the document open.
     Prompts::setNextAnswer(Prompts::Answer::Yes);
@@ -836,6 +849,223 @@ void KestovaDocTest::saveModifiedFollowsTheAnswer()
                                            QStringLiteral("Save changes to ABCD.res?"))});
     QCOMPARE(Workspace::readBytes(res) != SampleFile("ABCD"), written);
     QCOMPARE(doc.isModified(), !written);
+}
+
+// Another program instance: same folders, its own application state and lock.
+void ShareFolders(CAppState& second, const CAppState& first)
+{
+    second.settings = first.settings;
+    second.prefs = first.prefs;
+}
+
+void KestovaDocTest::secondDocumentOnALockedIntercomOpensReadOnlyOrNotAtAll()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD"), QStringLiteral("ABCD"), QStringLiteral("ABCD")};
+    CKestovaDoc first(ws.app, ws.services());
+    QVERIFY(first.newDocument());
+    QVERIFY(!first.isReadOnly());
+    QVERIFY(QFileInfo::exists(res + QStringLiteral(".lock")));
+
+    CAppState secondApp;
+    ShareFolders(secondApp, ws.app);
+    CKestovaDoc second(secondApp, ws.services());
+    // The message names who holds the lock: this process on this machine.
+    Prompts::setNextAnswer(Prompts::Answer::No);
+    QVERIFY(!second.newDocument());
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    const Prompts::Message asked = Prompts::shownMessages().at(0);
+    QCOMPARE(asked.icon, Prompts::Icon::Warning);
+    QCOMPARE(asked.buttons, Prompts::Buttons::YesNo);
+    QVERIFY2(asked.text.startsWith(QDir::toNativeSeparators(res) + QStringLiteral(" is open for editing")),
+             qPrintable(asked.text));
+    QVERIFY(asked.text.contains(QStringLiteral("Computer: ") + QSysInfo::machineHostName()));
+    QVERIFY(asked.text.contains(QStringLiteral("(process %1)").arg(QCoreApplication::applicationPid())));
+    QVERIFY(asked.text.contains(QStringLiteral("User: ") + QFileInfo(res + QStringLiteral(".lock")).owner()));
+    QVERIFY(second.title().isEmpty());
+    QVERIFY(secondApp.intercomName.isEmpty());
+
+    // Read-only: browsed, never saved, never prompted for, and the first keeps its lock.
+    Prompts::setNextAnswer(Prompts::Answer::Yes);
+    QVERIFY(second.newDocument());
+    QCOMPARE(Prompts::shownMessages().size(), 2);  // no read-only message on top of the lock's
+    QVERIFY(second.isReadOnly());
+    QCOMPARE(second.classNames(), QStringList{QStringLiteral("Operators")});
+    second.setModified(true);
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(!second.save());
+    QCOMPARE(Prompts::shownMessages().at(2).text, strings::Text(3173));
+    QVERIFY(second.saveModified());
+    QCOMPARE(Prompts::shownMessages().size(), 3);
+    QCOMPARE(Workspace::readBytes(res), SampleFile("ABCD"));
+
+    QVERIFY(first.selection().select(u"Tom", EntityKind::User));
+    first.selection().setFeatureInherit(kFeature, false);
+    first.setModified(true);
+    QVERIFY(first.save());
+    QCOMPARE(Prompts::shownMessages().size(), 3);
+    QVERIFY(Workspace::readBytes(res) != SampleFile("ABCD"));
+}
+
+void KestovaDocTest::lockGoesWithChangeIntercomAndTheDocument()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    QVERIFY(ws.writeCfg(QStringLiteral("EFGH.cfg")));
+    const QString abcdLock = ws.resFile(QStringLiteral("ABCD.res.lock"));
+    const QString efghLock = ws.resFile(QStringLiteral("EFGH.res.lock"));
+    CAppState secondApp;
+    ShareFolders(secondApp, ws.app);
+    {
+        ws.selections = {QStringLiteral("ABCD"), QStringLiteral("ABCD"), QStringLiteral("EFGH")};
+        CKestovaDoc doc(ws.app, ws.services());
+        QVERIFY(doc.newDocument());
+        // Opening the open intercom again keeps its own lock without asking.
+        QVERIFY(doc.newDocument());
+        QVERIFY(!doc.isReadOnly());
+        QVERIFY(QFileInfo::exists(abcdLock));
+        QVERIFY(doc.newDocument());
+        QVERIFY(!QFileInfo::exists(abcdLock));
+        QVERIFY(QFileInfo::exists(efghLock));
+
+        // A cancelled change keeps the open file locked.
+        ws.selections = {std::nullopt};
+        QVERIFY(!doc.newDocument());
+        QVERIFY(QFileInfo::exists(efghLock));
+
+        // Released, the other instance opens ABCD for editing without a word.
+        ws.selections = {QStringLiteral("ABCD")};
+        CKestovaDoc second(secondApp, ws.services());
+        QVERIFY(second.newDocument());
+        QVERIFY(!second.isReadOnly());
+    }
+    QVERIFY(!QFileInfo::exists(abcdLock));
+    QVERIFY(!QFileInfo::exists(efghLock));
+    QCOMPARE(Prompts::shownMessages().size(), 0);
+}
+
+void KestovaDocTest::leftOverLockIsTakenOverOnlyWhenStale_data()
+{
+    QTest::addColumn<bool>("thisHost");
+    QTest::addColumn<int>("ageHours");
+    QTest::addColumn<bool>("stale");
+    QTest::newRow("ended process on this machine") << true << 0 << true;
+    QTest::newRow("other machine, past the limit") << false << 13 << true;
+    QTest::newRow("other machine, recent") << false << 1 << false;
+}
+
+void KestovaDocTest::leftOverLockIsTakenOverOnlyWhenStale()
+{
+    QFETCH(bool, thisHost);
+    QFETCH(int, ageHours);
+    QFETCH(bool, stale);
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+
+    // What a program that crashed leaves: its process, name and machine.
+    qint64 pid = 4242;
+    if (thisHost) {
+        QProcess ended;
+        ended.start(QStringLiteral("true"), {});
+        QVERIFY(ended.waitForStarted());
+        pid = ended.processId();
+        QVERIFY(ended.waitForFinished());
+    }
+    const QString host = thisHost ? QSysInfo::machineHostName() : QStringLiteral("elsewhere.example");
+    const QString lockPath = res + QStringLiteral(".lock");
+    QVERIFY(Workspace::writeBytes(lockPath, QByteArray::number(pid) + "\nvexilor\n" + host.toUtf8() + "\n"));
+    const QDateTime since = QDateTime::currentDateTime().addSecs(-3600 * ageHours - 60);
+    {
+        QFile lockFile(lockPath);
+        QVERIFY(lockFile.open(QIODevice::ReadWrite));
+        QVERIFY(lockFile.setFileTime(since, QFileDevice::FileModificationTime));
+    }
+
+    const QDateTime shownSince = QFileInfo(lockPath).lastModified();
+
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    Prompts::setNextAnswer(stale ? Prompts::Answer::Ok : Prompts::Answer::No);
+    QCOMPARE(doc.newDocument(), stale);
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    const Prompts::Message told = Prompts::shownMessages().at(0);
+    QCOMPARE(told.icon, stale ? Prompts::Icon::Information : Prompts::Icon::Warning);
+    const QString expected = QStringLiteral("Computer: %1\nProgram: vexilor (process %2)\nSince: %3")
+                                 .arg(host)
+                                 .arg(pid)
+                                 .arg(QLocale().toString(shownSince, QLocale::ShortFormat));
+    if (stale) {
+        QVERIFY2(told.text.contains(QStringLiteral("no longer running")), qPrintable(told.text));
+        QVERIFY2(told.text.contains(expected), qPrintable(told.text));
+        QVERIFY(!doc.isReadOnly());
+        // The lock is now this program's.
+        QLockFile probe(lockPath);
+        qint64 holder = 0;
+        QString holderHost, holderApp;
+        QVERIFY(probe.getLockInfo(&holder, &holderHost, &holderApp));
+        QCOMPARE(holder, QCoreApplication::applicationPid());
+    } else {
+        QVERIFY2(told.text.contains(expected), qPrintable(told.text));
+        QCOMPARE(told.buttons, Prompts::Buttons::YesNo);
+        QVERIFY(QFileInfo::exists(lockPath));
+    }
+}
+
+void KestovaDocTest::folderWithoutALockOpensReadOnly_data()
+{
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::newRow("read-only folder") << true;
+    QTest::newRow("lock name too long for the file system") << false;
+}
+
+void KestovaDocTest::folderWithoutALockOpensReadOnly()
+{
+    QFETCH(bool, readOnlyFolder);
+    PromptsTestScope prompts;
+    Workspace ws;
+    // NAME.res fits the file system's name limit (255), NAME.res.lock does not.
+    const QString name = readOnlyFolder ? QStringLiteral("ABCD") : QString(251, u'L');
+    // (The configuration writer's temporary name would not fit either: renamed into place.)
+    QVERIFY(ws.writeCfg(QStringLiteral("SHORT.cfg")));
+    QVERIFY(QFile::rename(ws.cfgFile(QStringLiteral("SHORT.cfg")), ws.cfgFile(name + QStringLiteral(".cfg"))));
+    const QString res = ws.resFile(name + QStringLiteral(".res"));
+    // Another device name too: it is not written.
+    QVERIFY(Workspace::writeBytes(res, SampleFile("OLD1")));
+    const QString resDir = ws.root() + QStringLiteral("/res");
+    if (readOnlyFolder) {
+        QVERIFY(SetWritable(resDir, false));
+        QFile probe(resDir + QStringLiteral("/probe"));
+        const bool writable = probe.open(QIODevice::WriteOnly);
+        probe.remove();
+        if (writable) {
+            SetWritable(resDir, true);
+            QSKIP("this user writes into read-only directories");
+        }
+    }
+    ws.selections = {name};
+    CKestovaDoc doc(ws.app, ws.services());
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    const bool opened = doc.newDocument();
+    if (readOnlyFolder)
+        SetWritable(resDir, true);
+    QVERIFY(opened);
+    QCOMPARE(Shown(), QStringList{Describe(Prompts::Icon::Information, Prompts::Buttons::Ok,
+                                           strings::Text(3306, {QDir::toNativeSeparators(res)}))});
+    QVERIFY(doc.isReadOnly());
+    QCOMPARE(doc.model().deviceName(), name.toStdU16String());
+    doc.setModified(true);
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(!doc.save());
+    QVERIFY(doc.saveModified());
+    QCOMPARE(Workspace::readBytes(res), SampleFile("OLD1"));
 }
 
 QTEST_MAIN(KestovaDocTest)
