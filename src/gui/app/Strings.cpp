@@ -89,6 +89,15 @@ constexpr auto kTable = std::to_array<Entry>({
     S(3219, "Settings for %s already exist.\nAre you sure you want to overwrite them?"),
     S(3220, "Settings for %s already exist.\nAre you sure you want to replace them with the "
             "settings for %s?"),
+    // Exporting: what an export to an intercom with settings of its own replaces (3222 to 3224,
+    // each a line of 3221's list), and the refusal to export to the open intercom.
+    S(3221, "Settings for %1 already exist. Exporting the restrictions of %2 replaces:\n\n%3\n"
+            "Are you sure you want to continue?"),
+    S(3222, "- its restrictions file\n"),
+    S(3223, "- its IP addresses: main %1 and partner %2 become main %3 and partner %4\n"),
+    S(3224, "- its configuration file, which cannot be read\n"),
+    S(3225, "%1 is the intercom that is open: Save Restrictions writes its files.\n"
+            "Choose another intercom to export to."),
     S(3228, "Could not export the file."),
     S(3229, "Could not save the restrictions file:\n\n%s"),
 

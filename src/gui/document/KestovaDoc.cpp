@@ -30,6 +30,7 @@ constexpr char16_t kDefaultUser[] = u"Default";
 constexpr int kReadOnlyMessage = 3173;
 constexpr int kConfigurationWriteError = 3202;
 constexpr int kChooseAnotherIntercom = 3203;
+constexpr int kExportToOpenIntercom = 3225;
 constexpr int kExportFailed = 3228;
 constexpr int kSaveFailed = 3229;
 constexpr int kReplaceUnreadable = 3302;
@@ -419,33 +420,35 @@ bool CKestovaDoc::exportRestrictions()
     if (!target)
         return false;
     const QString name = docfiles::TidyIntercomName(target->name);
+    if (name.isEmpty())
+        return false;
+    // Only Save writes the open intercom's files: an export there would write edits the user may
+    // still decline to save, and replace its addresses.
+    if (name.compare(app_.intercomName, Qt::CaseInsensitive) == 0) {
+        Prompts::show(strings::Text(kExportToOpenIntercom, {name}), Prompts::Icon::Warning);
+        return false;
+    }
     // A refused export writes nothing, the configuration file included.
     const std::u16string deviceName = model_.deviceName();
     model_.setDeviceName(name.toStdU16String());
     QString refusal = UnwritableNameMessage(model_);
     model_.setDeviceName(deviceName);
+    const QString path = restrictionsFilePath(name);
+    if (refusal.isEmpty() && docfiles::IsReadOnlyFile(path))
+        refusal = strings::Text(kExportFailed);
     if (!refusal.isEmpty()) {
         Prompts::show(refusal, Prompts::Icon::Warning);
         return false;
     }
-
-    CIntercom copy = app_.intercom;
-    copy.name = name.toStdU16String();
-    copy.mainAddress = target->mainAddress.toStdU16String();
-    copy.partnerAddress = target->partnerAddress.toStdU16String();
-    copy.partnerActive = false;
-    if (!saveIntercom(name, copy))
+    if (!exportConfiguration(name, *target))
         return false;
 
-    // What the user sees on screen is what goes out.
+    // What the user sees on screen is what goes out. The save preparation works on the open
+    // model, so it takes the open intercom's counts.
     selection_.commit();
-    const QString path = restrictionsFilePath(name);
-    bool written = false;
-    if (!docfiles::IsReadOnlyFile(path)) {
-        model_.setDeviceName(name.toStdU16String());
-        written = docfiles::WriteRestrictionsFile(model_, copy, path, &refusal);
-        model_.setDeviceName(deviceName);
-    }
+    model_.setDeviceName(name.toStdU16String());
+    const bool written = docfiles::WriteRestrictionsFile(model_, app_.intercom, path, &refusal);
+    model_.setDeviceName(deviceName);
     if (!written) {
         Prompts::show(refusal.isEmpty() ? strings::Text(kExportFailed) : refusal,
                       Prompts::Icon::Warning);
@@ -455,6 +458,29 @@ bool CKestovaDoc::exportRestrictions()
     app_.startIntercomName = name;
     Q_EMIT changeIntercomRequested();
     return true;
+}
+
+bool CKestovaDoc::exportConfiguration(const QString& name, const ExportTarget& target)
+{
+    const std::u16string main = target.mainAddress.toStdU16String();
+    const std::u16string partner = target.partnerAddress.toStdU16String();
+    CIntercom stored;
+    QString error;
+    if (QFileInfo::exists(configurationFilePath(name)) && loadIntercom(name, stored, error)) {
+        // Its counts and alphas are its own; only addresses the user changed are replaced.
+        if (stored.mainAddress == main && stored.partnerAddress == partner)
+            return true;
+        stored.mainAddress = main;
+        stored.partnerAddress = partner;
+        stored.partnerActive = false;
+        return saveIntercom(name, stored);
+    }
+    CIntercom copy = app_.intercom;
+    copy.name = name.toStdU16String();
+    copy.mainAddress = main;
+    copy.partnerAddress = partner;
+    copy.partnerActive = false;
+    return saveIntercom(name, copy);
 }
 
 }  // namespace vexilor

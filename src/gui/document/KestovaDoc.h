@@ -75,7 +75,9 @@ public:
     // read-only one). False when the user cancelled.
     bool saveModified();
     // "Export Restrictions...": writes a copy for another intercom, then asks for "Change
-    // Intercom" with that intercom preselected (changeIntercomRequested).
+    // Intercom" with that intercom preselected (changeIntercomRequested). An intercom that has a
+    // configuration file keeps it, with only the addresses replaced when they differ; a new one
+    // gets a copy of the open intercom's. The open intercom itself is refused (Save writes it).
     bool exportRestrictions();
 
     // True when the restrictions file exists and is read-only, or was opened read-only because it
@@ -138,6 +140,9 @@ private:
     bool lockRestrictions(const QString& name, std::unique_ptr<CDocumentLock>& lock,
                           bool& lockedOut);
     bool loadIntercom(const QString& name, CIntercom& icom, QString& error) const;
+    // The export target's configuration file (see exportRestrictions); false when it could not be
+    // written (the user has been told).
+    bool exportConfiguration(const QString& name, const ExportTarget& target);
     // Writes icom as NAME.cfg; tells the user (3202) when that fails.
     bool saveIntercom(const QString& name, const CIntercom& icom) const;
     // Reads or creates the restrictions file of name into fresh (the open model stays untouched).

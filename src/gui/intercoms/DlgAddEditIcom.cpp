@@ -4,6 +4,7 @@
 #include "app/Prompts.h"
 #include "app/Strings.h"
 #include "comms/Ipv4.h"
+#include "intercom/Intercom.h"
 #include "intercoms/IntercomList.h"
 #include "net/IcomBroadcast.h"
 
@@ -133,7 +134,11 @@ void CDlgAddEditIcom::buildUi()
             nameEdit_->setCursorPosition(cursor);
         }
     });
-    connect(nameEdit_, &QLineEdit::textChanged, this, [this] { updateButtons(); });
+    connect(nameEdit_, &QLineEdit::textChanged, this, [this] {
+        if (titleId_ == kTitleExport)
+            showStoredAddresses();
+        updateButtons();
+    });
     // A typed main address no longer belongs to the partner that was filled in with it.
     connect(mainEdit_, &QLineEdit::textEdited, this, [this] { partnerEdit_->setText(kNoPartner); });
     connect(fillIn_, &QPushButton::clicked, this, [this] { fillInFromReply(); });
@@ -224,18 +229,77 @@ void CDlgAddEditIcom::browse()
     updateButtons();
 }
 
+void CDlgAddEditIcom::showStoredAddresses()
+{
+    // Tidying the name (upper case, blanks) is no new choice: addresses typed since stay.
+    const QString name = icomlist::TidyName(nameEdit_->text());
+    if (name == lookedUpName_)
+        return;
+    lookedUpName_ = name;
+    CIntercom stored;
+    QString error;
+    if (icomlist::FileExists(app_.prefs.cfgFilesDirectory, name, icomlist::kConfigurationExt)
+        && icomlist::LoadIntercom(app_.prefs.cfgFilesDirectory, name, stored, error)) {
+        shownStored_.emplace(QString::fromStdU16String(stored.mainAddress),
+                             QString::fromStdU16String(stored.partnerAddress));
+        mainEdit_->setText(shownStored_->first);
+        partnerEdit_->setText(shownStored_->second);
+        return;
+    }
+    // Another intercom's addresses must not go with a name they do not belong to; what the user
+    // typed stays.
+    if (shownStored_ && mainEdit_->text() == shownStored_->first
+        && partnerEdit_->text() == shownStored_->second) {
+        mainEdit_->clear();
+        partnerEdit_->clear();
+    }
+    shownStored_.reset();
+}
+
 bool CDlgAddEditIcom::confirmOverwrite(const QString& name)
 {
-    if (titleId_ != kTitleAdd && titleId_ != kTitleExport)
+    if (titleId_ == kTitleExport)
+        return confirmExport(name);
+    if (titleId_ != kTitleAdd)
         return true;
     const bool exists =
         icomlist::FileExists(app_.prefs.resFilesDirectory, name, icomlist::kRestrictionsExt)
         || icomlist::FileExists(app_.prefs.cfgFilesDirectory, name, icomlist::kConfigurationExt);
     if (!exists)
         return true;
-    const QString question = titleId_ == kTitleAdd ? strings::Text(3219, {name})
-                                                   : strings::Text(3220, {name, currentName_});
-    return Prompts::show(question, Prompts::Icon::Question, Prompts::Buttons::OkCancel)
+    return Prompts::show(strings::Text(3219, {name}), Prompts::Icon::Question,
+                         Prompts::Buttons::OkCancel)
+           == Prompts::Answer::Ok;
+}
+
+bool CDlgAddEditIcom::confirmExport(const QString& name)
+{
+    // The export replaces the target's restrictions file; of its configuration file only the
+    // addresses, and only when they were changed here (the document decides the same way).
+    QString replaced;
+    if (icomlist::FileExists(app_.prefs.resFilesDirectory, name, icomlist::kRestrictionsExt))
+        replaced += strings::Text(3222);
+    if (icomlist::FileExists(app_.prefs.cfgFilesDirectory, name, icomlist::kConfigurationExt)) {
+        CIntercom stored;
+        QString error;
+        if (!icomlist::LoadIntercom(app_.prefs.cfgFilesDirectory, name, stored, error)) {
+            replaced += strings::Text(3224);
+        } else {
+            const QString main = QString::fromStdU16String(stored.mainAddress);
+            const QString partner = QString::fromStdU16String(stored.partnerAddress);
+            if (main != mainAddress() || partner != partnerAddress()) {
+                const auto shown = [](const QString& address) {
+                    return address.isEmpty() ? strings::Text(3432) : address;
+                };
+                replaced += strings::Text(3223, {shown(main), shown(partner),
+                                                 shown(mainAddress()), shown(partnerAddress())});
+            }
+        }
+    }
+    if (replaced.isEmpty())
+        return true;
+    return Prompts::show(strings::Text(3221, {name, currentName_, replaced}),
+                         Prompts::Icon::Question, Prompts::Buttons::OkCancel)
            == Prompts::Answer::Ok;
 }
 
@@ -247,6 +311,13 @@ void CDlgAddEditIcom::accept()
         return;
     if (icomlist::HasForbiddenChar(name)) {
         Prompts::show(strings::Text(3218), Prompts::Icon::Error);
+        nameEdit_->setFocus();
+        return;
+    }
+    // Save writes the open intercom's files; an export over them would not ask about unsaved
+    // changes.
+    if (titleId_ == kTitleExport && icomlist::SameName(name, currentName_)) {
+        Prompts::show(strings::Text(3225, {name}), Prompts::Icon::Warning);
         nameEdit_->setFocus();
         return;
     }

@@ -8,6 +8,8 @@
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QLineEdit;
 class QPushButton;
@@ -23,13 +25,16 @@ class CIcomBroadcast;
 // "Add Intercom", "Edit Intercom IP Address" and "Export to Intercom": a name of at most four
 // characters and the main and partner addresses, typed, filled in from a controller that answered
 // the dialog's discovery request ("<"), or picked from the "Available Intercoms" list ("...").
-// After OK the caller reads name(), mainAddress() and partnerAddress().
+// After OK the caller reads name(), mainAddress() and partnerAddress(). In the export form a name
+// of a known intercom shows that intercom's stored addresses, which an export keeps unless they are
+// changed here; the open intercom cannot be the target (Save writes its files).
 class CDlgAddEditIcom : public QDialog {
     Q_OBJECT
 
 public:
     // The title string id (3195 add, 3200 edit, 3205 export) decides the form: a given name
-    // (edit) cannot be changed; add and export ask before they overwrite an intercom's files.
+    // (edit) cannot be changed; add asks before it overwrites an intercom's files, export before
+    // it replaces another intercom's restrictions file or changes its stored addresses.
     // options say where the discovery request goes (tests use loopback).
     CDlgAddEditIcom(CAppState& app, int titleId, const QString& name, const QString& mainAddress,
                     const QString& partnerAddress, QWidget* parent = nullptr,
@@ -72,6 +77,10 @@ private:
     bool openBroadcast();
     void closeBroadcast();
     bool confirmOverwrite(const QString& name);
+    bool confirmExport(const QString& name);
+    // Export form: the stored addresses of the intercom named in the field, when it has readable
+    // ones; addresses shown for a name that is no longer there are taken away again.
+    void showStoredAddresses();
 
     CAppState& app_;
     int titleId_;
@@ -80,6 +89,10 @@ private:
     QString currentName_;
     std::unique_ptr<net::CIcomBroadcast> broadcast_;
     std::map<comms::Ipv4, comms::IcomReplyInfo> replies_;
+    // The addresses showStoredAddresses() put in the fields (main, partner), while they are there.
+    std::optional<std::pair<QString, QString>> shownStored_;
+    // The tidied name whose stored addresses were last looked up.
+    QString lookedUpName_;
 
     QLineEdit* nameEdit_ = nullptr;
     QLineEdit* mainEdit_ = nullptr;

@@ -22,8 +22,9 @@ class CIntercom;
 std::optional<QString> SelectIntercom(CAppState& app, const QString& preselect, QWidget* parent,
                                       const SearchForIcomOptions& options = {});
 
-// The "Export to Intercom" form of the add/edit dialog: a new name and addresses for a copy of
-// current's settings, asking before another intercom's settings are replaced. Nothing on Cancel.
+// The "Export to Intercom" form of the add/edit dialog: the target's name and addresses (a known
+// intercom's stored ones unless the user changes them), asking before another intercom's
+// restrictions file or addresses are replaced; the open intercom is refused. Nothing on Cancel.
 std::optional<ExportTarget> ChooseExportTarget(CAppState& app, const CIntercom& current,
                                                QWidget* parent,
                                                const SearchForIcomOptions& options = {});

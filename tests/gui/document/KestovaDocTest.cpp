@@ -238,6 +238,10 @@ private Q_SLOTS:
     void namesReadBackOrTheSaveIsRefused();
     void exportWritesACopyUnderTheNewNameAndAsksToChangeIntercom();
     void exportThatCannotWriteTellsTheUser();
+    void exportToAnIntercomWithSettingsKeepsThem_data();
+    void exportToAnIntercomWithSettingsKeepsThem();
+    void exportToTheOpenIntercomIsRefused_data();
+    void exportToTheOpenIntercomIsRefused();
     void saveModifiedFollowsTheAnswer_data();
     void saveModifiedFollowsTheAnswer();
     void secondDocumentOnALockedIntercomOpensReadOnlyOrNotAtAll();
@@ -809,6 +813,114 @@ void KestovaDocTest::exportThatCannotWriteTellsTheUser()
     QCOMPARE(changeIntercom.count(), 0);
     QCOMPARE(Workspace::readBytes(target), SampleFile("NEWX"));
     QCOMPARE(doc.model().deviceName(), std::u16string(u"ABCD"));
+}
+
+void KestovaDocTest::exportToAnIntercomWithSettingsKeepsThem_data()
+{
+    QTest::addColumn<QString>("cfgFile");
+    QTest::addColumn<QString>("main");
+    QTest::addColumn<QString>("partner");
+    QTest::addColumn<bool>("cfgKept");
+    QTest::newRow("addresses as stored") << QStringLiteral("NEWX.cfg") << QStringLiteral("10.9.0.1")
+                                         << QStringLiteral("10.9.0.2") << true;
+    QTest::newRow("file name in another case") << QStringLiteral("newx.cfg") << QStringLiteral("10.9.0.1")
+                                               << QStringLiteral("10.9.0.2") << true;
+    QTest::newRow("main address changed") << QStringLiteral("NEWX.cfg") << QStringLiteral("10.9.0.7")
+                                          << QStringLiteral("0.0.0.0") << false;
+}
+
+// Another intercom's configuration holds its own counts, alphas and addresses: an export replaces
+// its restrictions file and nothing of its configuration but addresses the user changed.
+void KestovaDocTest::exportToAnIntercomWithSettingsKeepsThem()
+{
+    QFETCH(QString, cfgFile);
+    QFETCH(QString, main);
+    QFETCH(QString, partner);
+    QFETCH(bool, cfgKept);
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg"), 40));
+    QVERIFY(Workspace::writeBytes(ws.resFile(QStringLiteral("ABCD.res")), SampleFile("ABCD")));
+    CIntercom target;
+    target.keypanelCount = 12;
+    target.mainAddress = u"10.9.0.1";
+    target.partnerAddress = u"10.9.0.2";
+    target.partnerActive = true;
+    std::u16string error;
+    QVERIFY(SaveConfigurationFile(ws.cfgFile(cfgFile).toStdU16String(), target, error));
+    const QByteArray targetCfg = Workspace::readBytes(ws.cfgFile(cfgFile));
+    const QString targetRes = ws.resFile(QStringLiteral("NEWX.res"));
+    QVERIFY(Workspace::writeBytes(targetRes, SampleFile("OLDX")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+
+    ws.exportTarget = ExportTarget{QStringLiteral("newx"), main, partner};
+    QVERIFY(doc.exportRestrictions());
+
+    QVERIFY(Shown().isEmpty());
+    QCOMPARE(QDir(ws.root() + QStringLiteral("/cfg")).entryList(QDir::Files).size(), 2);
+    if (cfgKept) {
+        QCOMPARE(Workspace::readBytes(ws.cfgFile(cfgFile)), targetCfg);
+    } else {
+        CIntercom stored;
+        QVERIFY(LoadConfigurationFile(stored, ws.cfgFile(cfgFile).toStdU16String()));
+        QCOMPARE(stored.keypanelCount, 12);
+        QCOMPARE(QString::fromStdU16String(stored.mainAddress), main);
+        QCOMPARE(QString::fromStdU16String(stored.partnerAddress), partner);
+        QVERIFY(!stored.partnerActive);
+    }
+    const QByteArray copy = Workspace::readBytes(targetRes);
+    QCOMPARE(copy.left(copy.lastIndexOf("[CRC ")),
+             SampleFile("NEWX").left(SampleFile("NEWX").lastIndexOf("[CRC ")));
+}
+
+void KestovaDocTest::exportToTheOpenIntercomIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("its name") << QStringLiteral("ABCD");
+    QTest::newRow("its name in another case") << QStringLiteral(" abcd ");
+}
+
+// Exporting to the open intercom would write edits that the user may still decline to save, and
+// replace its addresses with the form's.
+void KestovaDocTest::exportToTheOpenIntercomIsRefused()
+{
+    QFETCH(QString, name);
+    PromptsTestScope prompts;
+    Workspace ws;
+    QVERIFY(ws.writeCfg(QStringLiteral("ABCD.cfg")));
+    const QString res = ws.resFile(QStringLiteral("ABCD.res"));
+    const QString cfg = ws.cfgFile(QStringLiteral("ABCD.cfg"));
+    QVERIFY(Workspace::writeBytes(res, SampleFile("ABCD")));
+    ws.selections = {QStringLiteral("ABCD")};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    const QByteArray resBefore = Workspace::readBytes(res);
+    const QByteArray cfgBefore = Workspace::readBytes(cfg);
+    QVERIFY(doc.selection().select(u"Tom", EntityKind::User));
+    doc.selection().setFeatureInherit(kFeature, false);
+    doc.selection().setFeatureDenied(kFeature, true);
+    doc.setModified(true);
+    QSignalSpy changeIntercom(&doc, &CKestovaDoc::changeIntercomRequested);
+
+    ws.exportTarget = ExportTarget{name, {}, {}};
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    QVERIFY(!doc.exportRestrictions());
+    QCOMPARE(Shown(), QStringList{Describe(
+                          Prompts::Icon::Warning, Prompts::Buttons::Ok,
+                          QStringLiteral("ABCD is the intercom that is open: Save Restrictions "
+                                         "writes its files.\nChoose another intercom to export to."))});
+    QCOMPARE(changeIntercom.count(), 0);
+    QCOMPARE(Workspace::readBytes(res), resBefore);
+    QCOMPARE(Workspace::readBytes(cfg), cfgBefore);
+    QCOMPARE(ws.app.intercom.mainAddress, std::u16string(u"192.0.2.1"));
+
+    // Declining to save leaves the files as they were.
+    Prompts::setNextAnswer(Prompts::Answer::No);
+    QVERIFY(doc.saveModified());
+    QCOMPARE(Workspace::readBytes(res), resBefore);
+    QCOMPARE(Workspace::readBytes(cfg), cfgBefore);
 }
 
 void KestovaDocTest::saveModifiedFollowsTheAnswer_data()

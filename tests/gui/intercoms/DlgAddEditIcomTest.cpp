@@ -53,6 +53,10 @@ private Q_SLOTS:
     void storedNameAndAddressesAreTidied();
     void existingSettingsAreOnlyReplacedAfterAsking_data();
     void existingSettingsAreOnlyReplacedAfterAsking();
+    void exportFormShowsTheStoredAddressesOfAKnownIntercom();
+    void exportAsksOnlyAboutWhatItReplaces_data();
+    void exportAsksOnlyAboutWhatItReplaces();
+    void exportToTheOpenIntercomIsRefused();
     void browseTakesTheChosenController();
     void screenshot();
 };
@@ -268,16 +272,11 @@ void DlgAddEditIcomTest::existingSettingsAreOnlyReplacedAfterAsking_data()
     QTest::addColumn<bool>("accepted");
     const QString overwrite = QStringLiteral(
         "Settings for ABCD already exist.\nAre you sure you want to overwrite them?");
-    const QString replace = QStringLiteral("Settings for ABCD already exist.\nAre you sure you want "
-                                           "to replace them with the settings for CURR?");
     const int ok = int(Prompts::Answer::Ok);
     const int cancel = int(Prompts::Answer::Cancel);
     QTest::newRow("add, new") << 3195 << false << false << -1 << QString() << true;
     QTest::newRow("add, cfg exists, OK") << 3195 << true << false << ok << overwrite << true;
     QTest::newRow("add, res exists, Cancel") << 3195 << false << true << cancel << overwrite << false;
-    QTest::newRow("export, new") << 3205 << false << false << -1 << QString() << true;
-    QTest::newRow("export, both exist, OK") << 3205 << true << true << ok << replace << true;
-    QTest::newRow("export, cfg exists, Cancel") << 3205 << true << false << cancel << replace << false;
 }
 
 void DlgAddEditIcomTest::existingSettingsAreOnlyReplacedAfterAsking()
@@ -313,6 +312,126 @@ void DlgAddEditIcomTest::existingSettingsAreOnlyReplacedAfterAsking()
     QCOMPARE(shown.text, question);
     QCOMPARE(shown.icon, Prompts::Icon::Question);
     QCOMPARE(shown.buttons, Prompts::Buttons::OkCancel);
+}
+
+// Choosing an intercom that has settings shows its stored addresses, so that an unchanged form
+// keeps them; typing another name takes them away again, but not what the user typed.
+void DlgAddEditIcomTest::exportFormShowsTheStoredAddressesOfAKnownIntercom()
+{
+    PromptsTestScope prompts;
+    IntercomDirs dirs;
+    dirs.app.intercomName = QStringLiteral("CURR");
+    QVERIFY(dirs.writeCfg(QStringLiteral("abcd.cfg"), QStringLiteral("10.0.0.5"), QStringLiteral("10.0.0.6")));
+    CDlgAddEditIcom dlg(dirs.app, 3205, {}, {}, {}, nullptr, LoopbackOptions());
+    dlg.show();
+    QVERIFY(dlg.mainEdit()->text().isEmpty());
+
+    QTest::keyClicks(dlg.nameEdit(), QStringLiteral("abcd"));
+    QCOMPARE(dlg.nameEdit()->text(), QStringLiteral("ABCD"));
+    QCOMPARE(dlg.mainEdit()->text(), QStringLiteral("10.0.0.5"));
+    QCOMPARE(dlg.partnerEdit()->text(), QStringLiteral("10.0.0.6"));
+
+    QTest::keyClick(dlg.nameEdit(), Qt::Key_Backspace);
+    QVERIFY(dlg.mainEdit()->text().isEmpty());
+    QVERIFY(dlg.partnerEdit()->text().isEmpty());
+
+    QTest::keyClicks(dlg.mainEdit(), QStringLiteral("10.1.1.1"));
+    QTest::keyClicks(dlg.nameEdit(), QStringLiteral("x"));
+    QCOMPARE(dlg.mainEdit()->text(), QStringLiteral("10.1.1.1"));
+
+    dlg.nameEdit()->setText(QStringLiteral("Abcd"));
+    QCOMPARE(dlg.mainEdit()->text(), QStringLiteral("10.0.0.5"));
+    dlg.okButton()->click();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QVERIFY(Prompts::shownMessages().isEmpty());
+    QCOMPARE(dlg.name(), QStringLiteral("ABCD"));
+    QCOMPARE(dlg.mainAddress(), QStringLiteral("10.0.0.5"));
+    QCOMPARE(dlg.partnerAddress(), QStringLiteral("10.0.0.6"));
+}
+
+void DlgAddEditIcomTest::exportAsksOnlyAboutWhatItReplaces_data()
+{
+    QTest::addColumn<int>("cfg");  // 0 none, 1 readable, 2 unreadable
+    QTest::addColumn<bool>("resExists");
+    QTest::addColumn<QString>("typedMain");  // empty: as shown
+    QTest::addColumn<int>("answer");         // -1: no question expected
+    QTest::addColumn<QString>("replaced");
+    QTest::addColumn<bool>("accepted");
+    const int ok = int(Prompts::Answer::Ok);
+    const int cancel = int(Prompts::Answer::Cancel);
+    const QString res = QStringLiteral("- its restrictions file\n");
+    QTest::newRow("new intercom") << 0 << false << QString() << -1 << QString() << true;
+    QTest::newRow("settings kept as they are") << 1 << false << QString() << -1 << QString() << true;
+    QTest::newRow("restrictions file, OK") << 1 << true << QString() << ok << res << true;
+    QTest::newRow("addresses changed, Cancel")
+        << 1 << false << QStringLiteral("10.0.0.9") << cancel
+        << QStringLiteral("- its IP addresses: main 10.0.0.5 and partner 10.0.0.6 become main "
+                          "10.0.0.9 and partner 0.0.0.0\n")
+        << false;
+    QTest::newRow("unreadable configuration")
+        << 2 << true << QString() << ok
+        << res + QStringLiteral("- its configuration file, which cannot be read\n") << true;
+}
+
+void DlgAddEditIcomTest::exportAsksOnlyAboutWhatItReplaces()
+{
+    QFETCH(int, cfg);
+    QFETCH(bool, resExists);
+    QFETCH(QString, typedMain);
+    QFETCH(int, answer);
+    QFETCH(QString, replaced);
+    QFETCH(bool, accepted);
+    PromptsTestScope prompts;
+    IntercomDirs dirs;
+    dirs.app.intercomName = QStringLiteral("CURR");
+    if (cfg == 1)
+        QVERIFY(dirs.writeCfg(QStringLiteral("abcd.cfg"), QStringLiteral("10.0.0.5"), QStringLiteral("10.0.0.6")));
+    if (cfg == 2)
+        QVERIFY(IntercomDirs::writeBytes(dirs.cfgFile(QStringLiteral("abcd.cfg")), "not a configuration"));
+    if (resExists)
+        QVERIFY(dirs.writeRes(QStringLiteral("abcd.res")));
+    if (answer >= 0)
+        Prompts::setNextAnswer(Prompts::Answer(answer));
+    CDlgAddEditIcom dlg(dirs.app, 3205, {}, {}, {}, nullptr, LoopbackOptions());
+    dlg.show();
+    dlg.nameEdit()->setText(QStringLiteral("abcd"));
+    if (!typedMain.isEmpty()) {
+        dlg.mainEdit()->selectAll();
+        QTest::keyClicks(dlg.mainEdit(), typedMain);
+    }
+    dlg.okButton()->click();
+    QCOMPARE(dlg.result() == QDialog::Accepted, accepted);
+    QCOMPARE(dlg.isVisible(), !accepted);
+    if (answer < 0) {
+        QVERIFY(Prompts::shownMessages().isEmpty());
+        return;
+    }
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    const auto& shown = Prompts::shownMessages().first();
+    QCOMPARE(shown.text, QStringLiteral("Settings for ABCD already exist. Exporting the restrictions "
+                                        "of CURR replaces:\n\n")
+                             + replaced + QStringLiteral("\nAre you sure you want to continue?"));
+    QCOMPARE(shown.icon, Prompts::Icon::Question);
+    QCOMPARE(shown.buttons, Prompts::Buttons::OkCancel);
+}
+
+void DlgAddEditIcomTest::exportToTheOpenIntercomIsRefused()
+{
+    PromptsTestScope prompts;
+    IntercomDirs dirs;
+    dirs.app.intercomName = QStringLiteral("CURR");
+    QVERIFY(dirs.writeCfg(QStringLiteral("CURR.cfg"), QStringLiteral("10.0.0.5")));
+    CDlgAddEditIcom dlg(dirs.app, 3205, {}, {}, {}, nullptr, LoopbackOptions());
+    dlg.show();
+    dlg.nameEdit()->setText(QStringLiteral("curr"));
+    Prompts::setNextAnswer(Prompts::Answer::Ok);
+    dlg.okButton()->click();
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(Prompts::shownMessages().size(), 1);
+    QCOMPARE(Prompts::shownMessages().first().text,
+             QStringLiteral("CURR is the intercom that is open: Save Restrictions writes its "
+                            "files.\nChoose another intercom to export to."));
+    QCOMPARE(Prompts::shownMessages().first().icon, Prompts::Icon::Warning);
 }
 
 void DlgAddEditIcomTest::browseTakesTheChosenController()

@@ -142,8 +142,9 @@ void SelectIntercomTest::exportAsksBeforeReplacingAnotherIntercom()
     QCOMPARE(target->partnerAddress, QStringLiteral("0.0.0.0"));
     QCOMPARE(Prompts::shownMessages().size(), 2);
     QCOMPARE(Prompts::shownMessages().at(1).text,
-             QStringLiteral("Settings for EFGH already exist.\nAre you sure you want to replace "
-                            "them with the settings for ABCD?"));
+             QStringLiteral("Settings for EFGH already exist. Exporting the restrictions of ABCD "
+                            "replaces:\n\n- its restrictions file\n\nAre you sure you want to "
+                            "continue?"));
 }
 
 void SelectIntercomTest::exportCancelled()
