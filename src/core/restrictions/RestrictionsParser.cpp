@@ -15,6 +15,7 @@
 #include "restrictions/RestrictionsPartReading.h"
 #include "restrictions/RunAtOnce.h"
 #include "restrictions/RestrictionsTokens.h"
+#include "text/CodePage.h"
 #include "text/Windows1252.h"
 
 namespace vexilor {
@@ -53,16 +54,64 @@ std::string errorText(int line, std::string_view message)
     return text;
 }
 
-// The units of a run of Windows-1252 bytes, into a buffer that is reused.
-std::u16string_view widen(std::string_view bytes, std::u16string& into)
-{
-    if (into.size() < bytes.size())
-        into.resize(std::max(bytes.size(), 2 * into.size()));
-    char16_t* out = into.data();
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        out[i] = text::kWindows1252Units[static_cast<unsigned char>(bytes[i])];
-    return {out, bytes.size()};
-}
+// How the bytes of a file become text: Windows-1252, or another code page, whose single-byte
+// variants convert one lookup per byte as Windows-1252 does.
+class CFileText {
+public:
+    explicit CFileText(const text::CodePage& codePage)
+        : codePage_(codePage),
+          classes_(codePage.isWindows1252() ? nullptr
+                                            : std::make_unique<ressyntax::CodePageByteClasses>(codePage))
+    {
+        if (codePage.isMultiByte())
+            return;
+        for (unsigned b = 0; b < 256; ++b)
+            ownUnits_[b] = codePage.byteUnit(static_cast<unsigned char>(b));
+        units_ = codePage.isWindows1252() ? text::kWindows1252Units.data() : ownUnits_.data();
+    }
+
+    // The byte classes for the line cursor.
+    const unsigned char* classes() const
+    {
+        return classes_ ? classes_->bits : ressyntax::detail::kBytes.bits;
+    }
+
+    // The units of a run of bytes, into a buffer that is reused.
+    std::u16string_view widen(std::string_view bytes, std::u16string& into) const
+    {
+        if (units_ == nullptr) {
+            into.clear();
+            codePage_.decodeAppend(bytes, into);
+            return into;
+        }
+        if (into.size() < bytes.size())
+            into.resize(std::max(bytes.size(), 2 * into.size()));
+        char16_t* out = into.data();
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            out[i] = units_[static_cast<unsigned char>(bytes[i])];
+        return {out, bytes.size()};
+    }
+
+    // Appends the units of bytes to out.
+    void append(std::string_view bytes, std::u16string& out) const
+    {
+        if (units_ == nullptr) {
+            codePage_.decodeAppend(bytes, out);
+            return;
+        }
+        for (const char b : bytes)
+            out.push_back(units_[static_cast<unsigned char>(b)]);
+    }
+
+    // One unit per byte (every single-byte code page), so a byte's unit can be looked up alone.
+    const char16_t* units() const { return units_; }
+
+private:
+    const text::CodePage codePage_;
+    std::unique_ptr<ressyntax::CodePageByteClasses> classes_;
+    std::array<char16_t, 256> ownUnits_{};
+    const char16_t* units_ = nullptr;
+};
 
 // No byte with the high bit set, eight bytes a step.
 bool isAscii(std::string_view bytes)
@@ -84,31 +133,42 @@ bool isAscii(std::string_view bytes)
 // stretches rather than line by line.
 class CCrcFeed {
 public:
-    explicit CCrcFeed(CRestrictionsCrc& crc) : crc_(crc) {}
+    CCrcFeed(CRestrictionsCrc& crc, const CFileText& fileText) : crc_(crc), fileText_(fileText) {}
 
-    // An ASCII byte is its own unit's low byte; other bytes go through the code page.
+    // An ASCII byte is its own unit's low byte; other bytes go through the code page, where two
+    // bytes can make one unit.
     void addLine(std::string_view bytes, bool ascii)
     {
         if (bytes.size() + 1 > kSize - used_)
             flush();
         if (bytes.size() + 1 > kSize) {
             // Longer than the buffer: cannot happen with pieces, but stays correct.
-            for (const char b : bytes)
-                crc_.update(lowByte(b));
+            units_.clear();
+            fileText_.append(bytes, units_);
+            for (const char16_t unit : units_)
+                crc_.update(static_cast<std::uint8_t>(unit & 0xFF));
             crc_.update(static_cast<std::uint8_t>('\n'));
-            fed_ += bytes.size() + 1;
+            fed_ += units_.size() + 1;
             return;
         }
         std::uint8_t* out = buffer_ + used_;
+        std::size_t n = bytes.size();
         if (ascii) {
             std::memcpy(out, bytes.data(), bytes.size());
+        } else if (const char16_t* byteUnits = fileText_.units()) {
+            for (std::size_t i = 0; i < n; ++i)
+                out[i] = static_cast<std::uint8_t>(byteUnits[static_cast<unsigned char>(bytes[i])]);
         } else {
-            for (std::size_t i = 0; i < bytes.size(); ++i)
-                out[i] = lowByte(bytes[i]);
+            // Never more units than bytes.
+            units_.clear();
+            fileText_.append(bytes, units_);
+            n = units_.size();
+            for (std::size_t i = 0; i < n; ++i)
+                out[i] = static_cast<std::uint8_t>(units_[i] & 0xFF);
         }
-        out[bytes.size()] = '\n';
-        used_ += bytes.size() + 1;
-        fed_ += bytes.size() + 1;
+        out[n] = '\n';
+        used_ += n + 1;
+        fed_ += n + 1;
     }
     void flush()
     {
@@ -119,13 +179,11 @@ public:
     std::uint64_t fed() const { return fed_; }
 
 private:
-    static std::uint8_t lowByte(char b)
-    {
-        return static_cast<std::uint8_t>(text::kWindows1252Units[static_cast<unsigned char>(b)]);
-    }
     static constexpr std::size_t kSize = 1 << 16;
 
     CRestrictionsCrc& crc_;
+    const CFileText& fileText_;
+    std::u16string units_;
     std::size_t used_ = 0;
     std::uint64_t fed_ = 0;
     std::uint8_t buffer_[kSize];
@@ -185,11 +243,13 @@ class CParser {
 public:
     // A later part of a file (see partStarts) starts its CRC from zero, and takes names it has
     // not read as declared in an earlier part, keeping them for the join to check.
-    CParser(CRestrictionsModel& model, RestrictionsParseResult& result, bool laterPart = false)
+    CParser(CRestrictionsModel& model, RestrictionsParseResult& result, bool laterPart = false,
+            const text::CodePage& codePage = {})
         : model_(model),
           result_(result),
+          fileText_(codePage),
           crc_(laterPart ? CRestrictionsCrc::fromZero() : CRestrictionsCrc()),
-          feed_(std::make_unique<CCrcFeed>(crc_)),
+          feed_(std::make_unique<CCrcFeed>(crc_, fileText_)),
           laterPart_(laterPart)
     {
     }
@@ -240,10 +300,11 @@ private:
             namesFromEarlierParts_.emplace_back(kind, name);
     }
     bool inClassOrUser() const { return kind_ == EntityKind::Class || kind_ == EntityKind::User; }
-    std::u16string_view wide(std::string_view bytes) { return widen(bytes, scratch_); }
+    std::u16string_view wide(std::string_view bytes) { return fileText_.widen(bytes, scratch_); }
 
     CRestrictionsModel& model_;
     RestrictionsParseResult& result_;
+    const CFileText fileText_;
     std::string_view message_;
     CRestrictionsCrc crc_;
     std::unique_ptr<CCrcFeed> feed_;
@@ -274,6 +335,7 @@ private:
     std::vector<std::int8_t> valueByPlace_ =
         std::vector<std::int8_t>(featureKeysInOrder().size(), -1);
     std::u16string featureText_;
+    std::vector<std::size_t> featureEnds_;
     std::vector<std::pair<std::u16string_view, bool>> featureViews_;
     std::vector<std::pair<std::uint32_t, bool>> knownFeatures_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> runs_;
@@ -323,7 +385,7 @@ void CParser::run(std::string_view bytes)
 
 bool CParser::processLine(std::string_view line)
 {
-    CLineCursor c(line);
+    CLineCursor c(line, fileText_.classes());
     c.skipBlanks();
     if (c.atEnd())
         return true;
@@ -591,13 +653,17 @@ void CParser::putFeatures()
     } else {
         featureViews_.clear();
         featureText_.clear();
-        for (const PendingFeature& f : features_)
-            for (const char b : f.key)
-                featureText_.push_back(text::kWindows1252Units[static_cast<unsigned char>(b)]);
-        std::size_t offset = 0;
+        featureEnds_.clear();
         for (const PendingFeature& f : features_) {
-            featureViews_.emplace_back(std::u16string_view(featureText_).substr(offset, f.key.size()), f.value);
-            offset += f.key.size();
+            fileText_.append(f.key, featureText_);
+            featureEnds_.push_back(featureText_.size());
+        }
+        std::size_t offset = 0;
+        for (std::size_t i = 0; i < features_.size(); ++i) {
+            featureViews_.emplace_back(
+                std::u16string_view(featureText_).substr(offset, featureEnds_[i] - offset),
+                features_[i].value);
+            offset = featureEnds_[i];
         }
         record_.setExplicitFeatures(featureViews_);
     }
@@ -649,14 +715,18 @@ RestrictionsParseResult parseRestrictions(CRestrictionsModel& model, std::string
                                           const RestrictionsReadOptions& options)
 {
     using namespace partreading;
-    const std::vector<std::size_t> starts = partStarts(bytes, partCount(bytes, options));
-    if (starts.size() > 1) {
-        if (std::optional<RestrictionsParseResult> result = parseInParts(model, bytes, starts))
-            return *std::move(result);
+    // Parts are found by the bytes of Windows-1252; a file in another code page is read in one
+    // piece.
+    if (options.codePage.isWindows1252()) {
+        const std::vector<std::size_t> starts = partStarts(bytes, partCount(bytes, options));
+        if (starts.size() > 1) {
+            if (std::optional<RestrictionsParseResult> result = parseInParts(model, bytes, starts))
+                return *std::move(result);
+        }
     }
     model.reset();
     RestrictionsParseResult result;
-    CParser parser(model, result);
+    CParser parser(model, result, false, options.codePage);
     parser.run(bytes);
     return result;
 }

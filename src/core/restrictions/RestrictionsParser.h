@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "restrictions/RestrictionsModel.h"
+#include "text/CodePage.h"
 
 namespace vexilor {
 
@@ -34,6 +35,8 @@ struct RestrictionsReadOptions {
     // read again in one piece to report it). 0 chooses by the file's size and the processors;
     // 1 reads in one piece.
     unsigned parts = 0;
+    // The code page of the file's bytes.
+    text::CodePage codePage{};
 };
 
 // Reads the bytes of a restrictions file into model, which is reset first. Each class and user

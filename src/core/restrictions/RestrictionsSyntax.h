@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "text/CodePage.h"
 #include "text/Windows1252.h"
 
 namespace vexilor::ressyntax {
@@ -92,6 +93,25 @@ struct ByteClasses {
 inline constexpr ByteClasses kBytes;
 
 }  // namespace detail
+
+// The classes of each byte in another code page. A lead byte of a multi-byte code page has none:
+// a name holding one must be quoted, and the quote, the blanks and the line end, which are never
+// the second byte of a character, are found byte by byte.
+struct CodePageByteClasses {
+    unsigned char bits[256] = {};
+    explicit CodePageByteClasses(const text::CodePage& codePage)
+    {
+        for (unsigned b = 0; b < 256; ++b) {
+            if (codePage.isLeadByte(static_cast<unsigned char>(b)))
+                continue;
+            const char16_t c = codePage.byteUnit(static_cast<unsigned char>(b));
+            bits[b] = static_cast<unsigned char>((isLetter(c) ? detail::kLetter : 0)
+                                                 | (isIdentifierPart(c) ? detail::kIdentifierPart : 0)
+                                                 | (isBlank(c) ? detail::kBlank : 0)
+                                                 | (isDelimiter(c) ? detail::kDelimiter : 0));
+        }
+    }
+};
 
 constexpr bool isBlankByte(char b)
 {

@@ -9,13 +9,14 @@
 
 namespace vexilor::ressyntax {
 
-// A position in one line of a restrictions file, as its Windows-1252 bytes, and the tokens that can
-// start there; bytes are classed by the character they stand for. Every token skips blanks first. A token that does not match returns false; the position may then have moved
+// A position in one line of a restrictions file, as its bytes, and the tokens that can start there;
+// bytes are classed by the character they stand for in the file's code page (Windows-1252 unless
+// other classes are given). Every token skips blanks first. A token that does not match returns false; the position may then have moved
 // over blanks, so statements save and restore it themselves.
 class CLineCursor {
 public:
-    explicit CLineCursor(std::string_view line)
-        : begin_(line.data()), p_(line.data()), end_(line.data() + line.size())
+    explicit CLineCursor(std::string_view line, const unsigned char* classes = detail::kBytes.bits)
+        : begin_(line.data()), p_(line.data()), end_(line.data() + line.size()), classes_(classes)
     {
     }
 
@@ -61,10 +62,10 @@ public:
     {
         const char* start = blanksFrom(p_);
         p_ = start;
-        if (start >= end_ || !isLetterByte(*start))
+        if (start >= end_ || !has(*start, detail::kLetter))
             return false;
         const char* q = start + 1;
-        while (q < end_ && isIdentifierPartByte(*q))
+        while (q < end_ && has(*q, detail::kIdentifierPart))
             ++q;
         if (!endsToken(q))
             return false;
@@ -158,11 +159,18 @@ public:
 private:
     const char* blanksFrom(const char* q) const
     {
-        while (q < end_ && isBlankByte(*q))
+        while (q < end_ && has(*q, detail::kBlank))
             ++q;
         return q;
     }
-    bool endsToken(const char* q) const { return q >= end_ || endsTokenByte(*q); }
+    bool endsToken(const char* q) const
+    {
+        return q >= end_ || has(*q, detail::kBlank | detail::kDelimiter);
+    }
+    bool has(char b, unsigned bits) const
+    {
+        return (classes_[static_cast<unsigned char>(b)] & bits) != 0;
+    }
 
     static int hexValue(char c)
     {
@@ -187,6 +195,7 @@ private:
     const char* begin_;
     const char* p_;
     const char* end_;
+    const unsigned char* classes_;
 };
 
 }  // namespace vexilor::ressyntax

@@ -151,7 +151,7 @@ void CRestrictionsWriter::writeText(std::u16string_view text)
                     ++q;
                 }
             }
-        } else {
+        } else if (codePage_.isWindows1252()) {
             for (std::size_t i = 0; i < n; ++i) {
                 const char16_t unit = text[i];
                 if (unit < 0x80) {
@@ -160,6 +160,18 @@ void CRestrictionsWriter::writeText(std::u16string_view text)
                     *p++ = static_cast<char>(unit);
                 } else {
                     text::encodeWindows1252(unit, *p++);
+                }
+            }
+        } else {
+            // At most two bytes a unit, as CR LF is.
+            for (std::size_t i = 0; i < n; ++i) {
+                const char16_t unit = text[i];
+                if (unit < 0x80) {
+                    if (unit == u'\n')
+                        *p++ = '\r';
+                    *p++ = static_cast<char>(unit);
+                } else {
+                    p += codePage_.encodeUnit(unit, p);
                 }
             }
         }
@@ -362,7 +374,7 @@ bool CRestrictionsWriter::writeInParts(const CRestrictionsModel& model,
             CRestrictionsWriter* writer = this;
             if (k > 0) {
                 outs[k].reserve(roomFor(weights[k] - weights[k - 1]));
-                writers[k] = std::make_unique<CRestrictionsWriter>(outs[k]);
+                writers[k] = std::make_unique<CRestrictionsWriter>(outs[k], codePage_);
                 writer = writers[k].get();
                 writer->crc_ = CRestrictionsCrc::fromZero();
             }
@@ -556,7 +568,7 @@ std::optional<std::string> restrictionsFileBytes(const CRestrictionsModel& model
                                                  const RestrictionsWriteOptions& options)
 {
     std::string out;
-    CRestrictionsWriter writer(out);
+    CRestrictionsWriter writer(out, options.codePage);
     if (!writer.writeFile(model, options))
         return std::nullopt;
     return out;

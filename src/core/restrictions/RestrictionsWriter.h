@@ -11,6 +11,7 @@
 
 #include "restrictions/RestrictionsCrc.h"
 #include "restrictions/RestrictionsModel.h"
+#include "text/CodePage.h"
 
 namespace vexilor {
 
@@ -20,23 +21,28 @@ struct RestrictionsWriteOptions {
     // and users per part; the bytes are the same as written in one piece. 0 chooses by the
     // model's size and the processors; 1 writes in one piece.
     unsigned parts = 0;
+    // The code page of the bytes, for restrictionsFileBytes.
+    text::CodePage codePage{};
 };
 
 // Writes a model as a restrictions file: header comments, the device line, every studio, class and
 // user with its links and explicit settings, an end-of-data comment and the CRC line. Text goes out
-// in Windows-1252 with CR LF line ends; the CRC covers everything before the CRC line with line
-// feeds only.
+// in the file's code page (Windows-1252 unless told) with CR LF line ends; the CRC covers the low
+// byte of each UTF-16 unit of everything before the CRC line, with line feeds only.
 class CRestrictionsWriter {
 public:
     // Bytes are appended to out.
-    explicit CRestrictionsWriter(std::string& out) : out_(out) {}
+    explicit CRestrictionsWriter(std::string& out, text::CodePage codePage = {})
+        : out_(out), codePage_(std::move(codePage))
+    {
+    }
     virtual ~CRestrictionsWriter() = default;
     CRestrictionsWriter(const CRestrictionsWriter&) = delete;
     CRestrictionsWriter& operator=(const CRestrictionsWriter&) = delete;
 
     // One formatted piece, taken as data: the CRC is updated with the low byte of each code unit
-    // as given, then each line feed goes out as CR LF and the rest in Windows-1252 (characters it
-    // cannot hold become '?').
+    // as given, then each line feed goes out as CR LF and the rest in the code page (characters it
+    // cannot hold become '?': callers refuse such names before they get here).
     virtual void writeText(std::u16string_view text);
 
     // The whole file. False, writing nothing, when the model is not loaded; false when a studio
@@ -75,6 +81,7 @@ private:
                    const Runs& runs);
 
     std::string& out_;
+    const text::CodePage codePage_;
     CRestrictionsCrc crc_;
     // Bytes the CRC has taken.
     std::uint64_t crcBytes_ = 0;

@@ -227,6 +227,26 @@ std::string CodePage::encode(std::u16string_view text) const
     return out;
 }
 
+std::size_t CodePage::encodeUnit(char16_t unit, char* out) const
+{
+    if (!tables_) {
+        encodeWindows1252(unit, *out);
+        return 1;
+    }
+    const std::uint16_t e = tables_->encoding[unit];
+    if (e == Tables::kNoBytes) {
+        *out = '?';
+        return 1;
+    }
+    if (e < 0x100) {
+        *out = static_cast<char>(e);
+        return 1;
+    }
+    out[0] = static_cast<char>(e >> 8);
+    out[1] = static_cast<char>(e & 0xFF);
+    return 2;
+}
+
 std::optional<std::size_t> CodePage::firstUnencodable(std::u16string_view text) const
 {
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -47,6 +47,8 @@ public:
     // Characters the code page cannot hold become '?': callers that must not lose a character
     // check firstUnencodable first.
     std::string encode(std::u16string_view text) const;
+    // The bytes of one unit into out (room for two): how many, 1 or 2; '?' when it cannot hold it.
+    std::size_t encodeUnit(char16_t unit, char* out) const;
     // The position of the first unit that the code page cannot hold (a surrogate half always);
     // nullopt when it holds the whole text.
     std::optional<std::size_t> firstUnencodable(std::u16string_view text) const;
