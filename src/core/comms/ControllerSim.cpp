@@ -17,22 +17,6 @@ void put16(std::vector<std::uint8_t>& out, unsigned v)
     out.push_back(static_cast<std::uint8_t>(v));
 }
 
-// Text as fixed-width 8-bit characters (padded with pad) or big-endian UTF-16 units.
-void putText(std::vector<std::uint8_t>& out, std::u16string_view text, std::size_t width, bool unicode,
-             char16_t pad)
-{
-    for (std::size_t i = 0; i < width; ++i) {
-        const char16_t c = i < text.size() ? text[i] : pad;
-        if (unicode) {
-            put16(out, c);
-        } else {
-            char b = '?';
-            vexilor::text::encodeWindows1252(c, b);
-            out.push_back(static_cast<std::uint8_t>(b));
-        }
-    }
-}
-
 // A reply never grows past what one message holds: a request for more gets fewer entries.
 bool fits(const std::vector<std::uint8_t>& payload, std::size_t entry)
 {
@@ -40,6 +24,22 @@ bool fits(const std::vector<std::uint8_t>& payload, std::size_t entry)
 }
 
 }  // namespace
+
+// Text as fixed-width 8-bit characters (cut between characters, padded with pad) or big-endian
+// UTF-16 units.
+void CControllerSim::putText(std::vector<std::uint8_t>& out, std::u16string_view text,
+                             std::size_t width, bool unicode, char16_t pad) const
+{
+    if (unicode) {
+        for (std::size_t i = 0; i < width; ++i)
+            put16(out, i < text.size() ? text[i] : pad);
+        return;
+    }
+    const std::string bytes = codePage_.encode(text);
+    const std::size_t n = codePage_.fit(bytes, width);
+    out.insert(out.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+    out.insert(out.end(), width - n, static_cast<std::uint8_t>(pad));
+}
 
 std::vector<std::uint8_t> CControllerSim::capabilityReport() const
 {

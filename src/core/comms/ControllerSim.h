@@ -34,8 +34,9 @@ struct ControllerIdentity {
 // real or a scripted port.
 class CControllerSim {
 public:
-    CControllerSim(const CIntercom& icom, ControllerIdentity identity)
-        : icom_(icom), id_(identity)
+    // 8-bit texts go out in codePage.
+    CControllerSim(const CIntercom& icom, ControllerIdentity identity, text::CodePage codePage = {})
+        : icom_(icom), id_(identity), codePage_(std::move(codePage))
     {
     }
 
@@ -56,8 +57,12 @@ private:
     void descriptions(std::span<const std::uint8_t> request, std::vector<std::uint8_t>& payload) const;
     void statementTexts(std::span<const std::uint8_t> request, std::vector<std::uint8_t>& payload) const;
 
+    void putText(std::vector<std::uint8_t>& out, std::u16string_view text, std::size_t width,
+                 bool unicode, char16_t pad) const;
+
     const CIntercom& icom_;
     ControllerIdentity id_;
+    text::CodePage codePage_;
 };
 
 }  // namespace vexilor::comms

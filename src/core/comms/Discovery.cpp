@@ -25,9 +25,17 @@ std::u16string trimmed(std::u16string text)
     return text.substr(b, e - b);
 }
 
-std::u16string fromBytes(const std::uint8_t* p, std::size_t n)
+std::u16string fromBytes(const std::uint8_t* p, std::size_t n, const text::CodePage& codePage)
 {
-    return text::fromWindows1252({reinterpret_cast<const char*>(p), n});
+    return codePage.decode({reinterpret_cast<const char*>(p), n});
+}
+
+// At most 255 bytes, cut between characters.
+std::string lengthPrefixed(std::u16string_view text, const text::CodePage& codePage)
+{
+    std::string bytes = codePage.encode(text);
+    bytes.resize(codePage.fit(bytes, 255));
+    return bytes;
 }
 
 }  // namespace
@@ -41,7 +49,8 @@ std::vector<std::uint8_t> discoveryRequestFrame(std::uint32_t sequence)
     return frame;
 }
 
-std::optional<IcomReplyInfo> parseDiscoveryReply(std::span<const std::uint8_t> datagram, Ipv4 sender)
+std::optional<IcomReplyInfo> parseDiscoveryReply(std::span<const std::uint8_t> datagram, Ipv4 sender,
+                                                 const text::CodePage& codePage)
 {
     std::array<std::uint8_t, kMaxMessage> message{};
     const std::size_t length = unframeMessage(datagram, message);
@@ -67,12 +76,12 @@ std::optional<IcomReplyInfo> parseDiscoveryReply(std::span<const std::uint8_t> d
     // Name, then the description length byte: both must lie within the reply.
     if (11 + nameLength + 1 > size)
         return std::nullopt;
-    info.name = trimmed(fromBytes(p + 11, nameLength));
+    info.name = trimmed(fromBytes(p + 11, nameLength, codePage));
     const std::size_t descLength = p[11 + nameLength];
     const std::size_t descStart = 12 + nameLength;
     if (descStart + descLength > size)
         return std::nullopt;
-    info.description = fromBytes(p + descStart, descLength);
+    info.description = fromBytes(p + descStart, descLength, codePage);
     const std::size_t after = descStart + descLength;
     if (size - after >= 2) {
         info.frameIndex = p[after];
@@ -82,10 +91,11 @@ std::optional<IcomReplyInfo> parseDiscoveryReply(std::span<const std::uint8_t> d
 }
 
 std::vector<std::uint8_t> discoveryReplyMessage(const IcomReplyInfo& info, std::uint16_t device,
-                                                std::uint32_t sequence, bool withFrameBytes)
+                                                std::uint32_t sequence, bool withFrameBytes,
+                                                const text::CodePage& codePage)
 {
-    const std::string name = text::toWindows1252(info.name).substr(0, 255);
-    const std::string desc = text::toWindows1252(info.description).substr(0, 255);
+    const std::string name = lengthPrefixed(info.name, codePage);
+    const std::string desc = lengthPrefixed(info.description, codePage);
     std::vector<std::uint8_t> m(kHeaderSize + 11);
     writeHeader(std::span<std::uint8_t, kHeaderSize>(m.data(), kHeaderSize), device,
                 command::kDiscovery, sequence & kSequenceMask);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "comms/Ipv4.h"
+#include "text/CodePage.h"
 
 namespace vexilor::comms {
 
@@ -36,12 +37,16 @@ std::vector<std::uint8_t> discoveryRequestFrame(std::uint32_t sequence);
 
 // Parses a received datagram; nullopt unless it is a frame holding an accepted discovery reply (no
 // error or status flag, command 222, at least 12 bytes) whose name and description lie within it.
-std::optional<IcomReplyInfo> parseDiscoveryReply(std::span<const std::uint8_t> datagram, Ipv4 sender);
+// The name and the description are 8-bit texts in codePage.
+std::optional<IcomReplyInfo> parseDiscoveryReply(std::span<const std::uint8_t> datagram, Ipv4 sender,
+                                                 const text::CodePage& codePage = {});
 
 // Builds the message of a discovery reply (header with device address, command 222 and the given
-// sequence, then the payload); frame it with frameMessage. Texts are sent in Windows-1252.
+// sequence, then the payload); frame it with frameMessage. Texts are sent in codePage, each cut
+// between characters to at most 255 bytes.
 std::vector<std::uint8_t> discoveryReplyMessage(const IcomReplyInfo& info, std::uint16_t device,
-                                                std::uint32_t sequence, bool withFrameBytes);
+                                                std::uint32_t sequence, bool withFrameBytes,
+                                                const text::CodePage& codePage = {});
 
 // Labels shown for a reply.
 std::u16string deviceTypeLabel(std::uint32_t deviceType);

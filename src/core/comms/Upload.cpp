@@ -66,8 +66,9 @@ std::u16string upperName(std::u16string text)
 
 class Uploader {
 public:
-    Uploader(CIcomLink& link, CIntercom& work, IUploadProgress* progress)
-        : link_(link), work_(work), progress_(progress)
+    Uploader(CIcomLink& link, CIntercom& work, IUploadProgress* progress,
+             const text::CodePage& codePage)
+        : link_(link), work_(work), progress_(progress), codePage_(codePage)
     {
     }
 
@@ -167,7 +168,9 @@ public:
                 for (std::size_t u = 0; u < 8; ++u)
                     text[u] = static_cast<char16_t>(readBe16(entry + 2 * u));
             } else {
-                text = vexilor::text::fromWindows1252({reinterpret_cast<const char*>(entry), size.bytes});
+                // Up to the first zero byte.
+                const std::string_view bytes(reinterpret_cast<const char*>(entry), size.bytes);
+                text = codePage_.decode(bytes.substr(0, bytes.find('\0')));
             }
             work_.alphas[ResourceKey(storeType, first + i)].SetAlpha(text, size.sizeCode);
         }
@@ -192,7 +195,7 @@ public:
                 for (std::size_t u = 0; u < kDescLength; ++u)
                     text[u] = static_cast<char16_t>(readBe16(entry + 2 * u));
             } else {
-                text = vexilor::text::fromWindows1252({reinterpret_cast<const char*>(entry), kDescLength});
+                text = codePage_.decode({reinterpret_cast<const char*>(entry), kDescLength});
             }
             work_.descriptions[ResourceKey(t, first + i)].text = std::move(text);
         }
@@ -212,7 +215,7 @@ public:
         for (unsigned i = 0; i < count && (i + 1) * kStatementEntry <= p.size(); ++i) {
             const char* text = reinterpret_cast<const char*>(p.data() + i * kStatementEntry + kStatementText);
             work_.descriptions[ResourceKey(restype::kUplStatement, first + i)].text =
-                vexilor::text::fromWindows1252({text, kStatementText});
+                codePage_.decode({text, kStatementText});
         }
     }
 
@@ -258,6 +261,7 @@ private:
     CIcomLink& link_;
     CIntercom& work_;
     IUploadProgress* progress_;
+    const text::CodePage codePage_;
     int position_ = 0;
 };
 
@@ -365,7 +369,7 @@ int UploadConfiguration(std::atomic<int>& cancel, CIntercom& work, IUploadProgre
     CIcomLink link(port);
     link.setAttemptTimeoutMs(settings.attemptTimeoutMs);
     link.setControllerPort(settings.controllerPort);
-    Uploader up(link, work, progress);
+    Uploader up(link, work, progress, settings.codePage);
     const auto finish = [&](int result) {
         if (stats) {
             stats->requests = link.requestsMade();

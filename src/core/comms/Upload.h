@@ -7,6 +7,7 @@
 #include "comms/DatagramPort.h"
 #include "comms/IcomLink.h"
 #include "intercom/Intercom.h"
+#include "text/CodePage.h"
 
 namespace vexilor::comms {
 
@@ -26,6 +27,8 @@ public:
 struct UploadSettings {
     std::uint16_t controllerPort = kControllerPort;
     int attemptTimeoutMs = kDefaultAttemptTimeoutMs;
+    // The code page of the 8-bit alphas, descriptions and statement texts.
+    text::CodePage codePage{};
 };
 
 // What an upload did, for the caller's reports and for benchmarks.

@@ -1,6 +1,7 @@
 #include "intercom/ConfigFileBytes.h"
 #include "intercom/ConfigFileFormat.h"
 #include "intercom/ConfigurationFile.h"
+#include "text/CodePage.h"
 #include "text/Windows1252.h"
 
 #include <fstream>
@@ -20,10 +21,10 @@ std::string_view asChars(Bytes bytes)
 }
 
 // 8-bit text up to its first zero byte.
-std::u16string cText(Bytes bytes)
+std::u16string cText(Bytes bytes, const text::CodePage& codePage)
 {
     std::string_view chars = asChars(bytes);
-    return text::fromWindows1252(chars.substr(0, chars.find('\0')));
+    return codePage.decode(chars.substr(0, chars.find('\0')));
 }
 
 std::u16string utf16(Bytes bytes, bool littleEndian)
@@ -52,8 +53,9 @@ unsigned alphaNumber(Bytes digits)
 
 class CLoader {
 public:
-    CLoader(CIntercom& icom, Bytes bytes, std::u16string_view pathText)
-        : icom_(icom), in_(bytes), pathText_(pathText)
+    CLoader(CIntercom& icom, Bytes bytes, std::u16string_view pathText,
+            const text::CodePage& codePage)
+        : icom_(icom), in_(bytes), pathText_(pathText), codePage_(codePage)
     {
     }
 
@@ -168,7 +170,7 @@ private:
         if (!in_.readBytes(3 * cfg::kAddressTextSize, texts) || !word(active))
             return false;
         const auto textField = [&](std::size_t i) {
-            return cText(texts.subspan(i * cfg::kAddressTextSize, cfg::kAddressTextSize));
+            return cText(texts.subspan(i * cfg::kAddressTextSize, cfg::kAddressTextSize), codePage_);
         };
         icom_.infoText = textField(0);
         icom_.mainAddress = textField(1);
@@ -221,7 +223,7 @@ private:
                                                                       - cfg::kUplStatementTextSize);
                 // The first statement text of a number wins.
                 icom_.descriptions.try_emplace(ResourceKey(info.resourceType, bit + 1),
-                                               CDesc{text::fromWindows1252(text)});
+                                               CDesc{codePage_.decode(text)});
                 return true;
             });
         }
@@ -231,7 +233,7 @@ private:
             if (!in_.readBytes(size, element))
                 return false;
             std::u16string text = info.unicode ? utf16(element, littleEndian_)
-                                               : text::fromWindows1252(asChars(element));
+                                               : codePage_.decode(asChars(element));
             icom_.descriptions[ResourceKey(info.resourceType, bit + 1)].text = std::move(text);
             return true;
         });
@@ -252,9 +254,9 @@ private:
             if (info.unicode) {
                 alpha.SetAlpha(utf16(element.subspan(3, 16), littleEndian_), kAlphaSizeUnicode);
             } else {
-                alpha.SetAlpha(cText(element.subspan(3, 4)), kAlphaSize4);
-                alpha.SetAlpha(cText(element.subspan(7, 6)), kAlphaSize6);
-                alpha.SetAlpha(cText(element.subspan(13, 8)), kAlphaSize8);
+                alpha.SetAlpha(cText(element.subspan(3, 4), codePage_), kAlphaSize4);
+                alpha.SetAlpha(cText(element.subspan(7, 6), codePage_), kAlphaSize6);
+                alpha.SetAlpha(cText(element.subspan(13, 8), codePage_), kAlphaSize8);
             }
             return true;
         });
@@ -263,6 +265,7 @@ private:
     CIntercom& icom_;
     CByteReader in_;
     std::u16string_view pathText_;
+    const text::CodePage codePage_;
     bool littleEndian_ = false;
     bool sawConfiguration_ = false;
     bool sawAlphas_ = false;
@@ -293,13 +296,14 @@ std::filesystem::path ConfigurationFilePath(const std::filesystem::path& dir,
 }
 
 bool LoadConfigurationBytes(CIntercom& icom, std::span<const std::uint8_t> bytes,
-                            std::u16string_view pathText)
+                            std::u16string_view pathText, const text::CodePage& codePage)
 {
     icom.ClearContents();
-    return CLoader(icom, bytes, pathText).run();
+    return CLoader(icom, bytes, pathText, codePage).run();
 }
 
-bool LoadConfigurationFile(CIntercom& icom, const std::filesystem::path& path)
+bool LoadConfigurationFile(CIntercom& icom, const std::filesystem::path& path,
+                           const text::CodePage& codePage)
 {
     icom.ClearContents();
     if (path.empty()) {
@@ -326,7 +330,8 @@ bool LoadConfigurationFile(CIntercom& icom, const std::filesystem::path& path)
         return false;
     }
     return LoadConfigurationBytes(
-        icom, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, PathText(path));
+        icom, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, PathText(path),
+        codePage);
 }
 
 }  // namespace vexilor

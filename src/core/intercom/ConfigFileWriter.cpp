@@ -1,7 +1,7 @@
 #include "intercom/ConfigFileBytes.h"
 #include "intercom/ConfigFileFormat.h"
 #include "intercom/ConfigurationFile.h"
-#include "text/Windows1252.h"
+#include "text/CodePage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -47,7 +47,15 @@ void recordHeader(CByteWriter& out, std::uint16_t type, std::uint16_t bitCount,
     out.bytes(bitmap);
 }
 
-void writeConfiguration(CByteWriter& out, const CIntercom& icom)
+// 8-bit text cut or zero-filled to its field, never in the middle of a two-byte character.
+void fixedText(CByteWriter& out, const text::CodePage& codePage, std::u16string_view text,
+               std::size_t width)
+{
+    const std::string bytes = codePage.encode(text);
+    out.fixed(std::string_view(bytes).substr(0, codePage.fit(bytes, width)), width);
+}
+
+void writeConfiguration(CByteWriter& out, const CIntercom& icom, const text::CodePage& codePage)
 {
     // The bit count is a 16-bit field.
     const std::uint32_t bits = std::min<std::uint32_t>(icom.capabilities.count(), 0xFFFF);
@@ -69,9 +77,9 @@ void writeConfiguration(CByteWriter& out, const CIntercom& icom)
             capabilities[i / 8] = static_cast<char>(capabilities[i / 8] | (1 << (i % 8)));
     }
     out.bytes(capabilities);
-    out.fixed(text::toWindows1252(icom.infoText), cfg::kAddressTextSize);
-    out.fixed(text::toWindows1252(icom.mainAddress), cfg::kAddressTextSize);
-    out.fixed(text::toWindows1252(icom.partnerAddress), cfg::kAddressTextSize);
+    fixedText(out, codePage, icom.infoText, cfg::kAddressTextSize);
+    fixedText(out, codePage, icom.mainAddress, cfg::kAddressTextSize);
+    fixedText(out, codePage, icom.partnerAddress, cfg::kAddressTextSize);
     out.u16(icom.partnerActive ? 1 : 0);
 }
 
@@ -83,7 +91,7 @@ void writeNumber(CByteWriter& out, unsigned number)
 }
 
 void writeAlphas(CByteWriter& out, const CIntercom& icom, std::uint16_t recordType,
-                 const cfg::RecordInfo& info)
+                 const cfg::RecordInfo& info, const text::CodePage& codePage)
 {
     const std::uint16_t count = icom.Count(info.resourceType);
     auto numbers = presentNumbers(icom.alphas, info.resourceType, count);
@@ -100,13 +108,10 @@ void writeAlphas(CByteWriter& out, const CIntercom& icom, std::uint16_t recordTy
             out.utf16be(alpha.alphaUnicode.view(), 8);
             out.zeros(17);
         } else {
-            const std::string a4 = text::toWindows1252(alpha.alpha4.view());
-            const std::string a6 = text::toWindows1252(alpha.alpha6.view());
-            const std::string a8 = text::toWindows1252(alpha.alpha8.view());
             for (int copy = 0; copy < 2; ++copy) {
-                out.fixed(a4, 4);
-                out.fixed(a6, 6);
-                out.fixed(a8, 8);
+                fixedText(out, codePage, alpha.alpha4.view(), 4);
+                fixedText(out, codePage, alpha.alpha6.view(), 6);
+                fixedText(out, codePage, alpha.alpha8.view(), 8);
             }
             out.zeros(6);
         }
@@ -114,7 +119,7 @@ void writeAlphas(CByteWriter& out, const CIntercom& icom, std::uint16_t recordTy
 }
 
 void writeDescriptions(CByteWriter& out, const CIntercom& icom, std::uint16_t recordType,
-                       const cfg::RecordInfo& info)
+                       const cfg::RecordInfo& info, const text::CodePage& codePage)
 {
     const std::uint16_t count = icom.Count(info.resourceType);
     const auto numbers = presentNumbers(icom.descriptions, info.resourceType, count);
@@ -129,11 +134,11 @@ void writeDescriptions(CByteWriter& out, const CIntercom& icom, std::uint16_t re
         const std::u16string& text = icom.descriptions.at(ResourceKey(info.resourceType, n)).text;
         if (statements) {
             out.zeros(cfg::kUplStatementSize - cfg::kUplStatementTextSize);
-            out.fixed(text::toWindows1252(text), cfg::kUplStatementTextSize);
+            fixedText(out, codePage, text, cfg::kUplStatementTextSize);
         } else if (info.unicode) {
             out.utf16be(text, cfg::kDescUnits);
         } else {
-            out.fixed(text::toWindows1252(text), cfg::kDescUnits);
+            fixedText(out, codePage, text, cfg::kDescUnits);
         }
     }
 }
@@ -178,7 +183,7 @@ bool flushToDisk(std::FILE* file)
 
 }  // namespace
 
-std::string ConfigurationFileBytes(const CIntercom& icom)
+std::string ConfigurationFileBytes(const CIntercom& icom, const text::CodePage& codePage)
 {
     std::string bytes = cfg::BuildHeader();
     CByteWriter out(bytes);
@@ -186,13 +191,13 @@ std::string ConfigurationFileBytes(const CIntercom& icom)
         const cfg::RecordInfo info = cfg::ClassifyRecord(type);
         switch (info.kind) {
         case cfg::RecordKind::Configuration:
-            writeConfiguration(out, icom);
+            writeConfiguration(out, icom, codePage);
             break;
         case cfg::RecordKind::Alphas:
-            writeAlphas(out, icom, type, info);
+            writeAlphas(out, icom, type, info, codePage);
             break;
         case cfg::RecordKind::Descriptions:
-            writeDescriptions(out, icom, type, info);
+            writeDescriptions(out, icom, type, info, codePage);
             break;
         case cfg::RecordKind::Unknown:
             break;
@@ -202,14 +207,14 @@ std::string ConfigurationFileBytes(const CIntercom& icom)
 }
 
 bool SaveConfigurationFile(const std::filesystem::path& path, const CIntercom& icom,
-                           std::u16string& error)
+                           std::u16string& error, const text::CodePage& codePage)
 {
     namespace fs = std::filesystem;
     if (path.empty()) {
         error = cfgmsg::kNoFilename;
         return false;
     }
-    const std::string bytes = ConfigurationFileBytes(icom);
+    const std::string bytes = ConfigurationFileBytes(icom, codePage);
     fs::path temp;
     std::FILE* file = nullptr;
     // A name taken by a concurrent save is never reused: each attempt draws a new one.

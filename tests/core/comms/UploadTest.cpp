@@ -361,6 +361,27 @@ TEST_F(Upload, ANameReplyTooShortGivesAnEmptyName)
     EXPECT_EQ(w.name, u"");
 }
 
+TEST_F(Upload, EightBitTextsArriveInTheChosenCodePageAndEndAtTheirFirstZeroByte)
+{
+    const std::optional<text::CodePage> sjis = text::CodePage::make(932);
+    ASSERT_TRUE(sjis);
+    controller.alphas[ResourceKey(restype::kKeypanel, 3)].SetAlpha(u"ﾏｲｸ3", 4);
+    controller.alphas[ResourceKey(restype::kKeypanel, 3)].SetAlpha(u"表ｿｰｽ", 6);
+    controller.alphas[ResourceKey(restype::kKeypanel, 4)].SetAlpha(std::u16string(u"AB\0\0\0\0", 6), 6);
+    controller.descriptions[ResourceKey(restype::kPartyLine, 2)].text = u"音声卓の返し";
+    controller.descriptions[ResourceKey(restype::kUplStatement, 9)].text = u"表示ソ";
+    CControllerSim sim(controller, {}, *sjis);
+    net.addController(kMain, sim);
+    CIntercom w = work();
+    ASSERT_EQ(UploadConfiguration(cancel, w, nullptr, net, {.codePage = *sjis}), 0);
+    EXPECT_EQ(w.alphas.at(ResourceKey(restype::kKeypanel, 3)).alpha4, u"ﾏｲｸ3");
+    // 表 takes two of the six bytes: the alpha holds five characters, then a space.
+    EXPECT_EQ(w.alphas.at(ResourceKey(restype::kKeypanel, 3)).alpha6, u"表ｿｰｽ  ");
+    EXPECT_EQ(w.alphas.at(ResourceKey(restype::kKeypanel, 4)).alpha6, u"AB    ");
+    EXPECT_EQ(w.DescriptionText(restype::kPartyLine, 2), u"音声卓の返し");
+    EXPECT_EQ(w.DescriptionText(restype::kUplStatement, 9), u"表示ソ");
+}
+
 TEST(RefreshDecision, FollowsTheUploadAndTheNames)
 {
     CIntercom current;
