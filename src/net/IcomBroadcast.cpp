@@ -95,7 +95,7 @@ void CIcomBroadcast::readPending()
         const comms::Ipv4 from = sender.toIPv4Address(&ok);
         if (!ok)
             continue;
-        if (auto reply = comms::parseDiscoveryReply({buffer.data(), static_cast<std::size_t>(n)}, from))
+        if (auto reply = comms::parseDiscoveryReply({buffer.data(), static_cast<std::size_t>(n)}, from, codePage_))
             Q_EMIT replyReceived(*reply);
     }
 }

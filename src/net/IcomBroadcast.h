@@ -35,6 +35,9 @@ public:
     // Takes in answers for waitMs milliseconds without an event loop.
     void waitForReplies(int waitMs);
 
+    // The code page of the names and descriptions in answers (Windows-1252 until set).
+    void setCodePage(const text::CodePage& codePage) { codePage_ = codePage; }
+
     // The directed broadcast addresses of the Ethernet adapters that are up.
     static std::vector<comms::Ipv4> adapterBroadcastAddresses();
 
@@ -46,6 +49,7 @@ private:
 
     std::unique_ptr<QUdpSocket> socket_;
     std::uint32_t sequence_ = 0;
+    text::CodePage codePage_;
 };
 
 }  // namespace vexilor::net

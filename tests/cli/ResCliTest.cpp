@@ -106,6 +106,25 @@ TEST(ResCli, FmtWritesTheCanonicalFileToStdoutOrAtomicallyToAFile)
     EXPECT_TRUE(again.err.empty()) << "a formatted file carries its right CRC: " << again.err;
 }
 
+TEST(ResCli, ReadsAndWritesTheCodePageItIsGiven)
+{
+    const std::string japanese = std::string(VEXILOR_FIXTURES_DIR) + "/codepage/japanese.res";
+    const ToolResult fmt = runTool(kCli, {"--code-page", "932", "res", "fmt", japanese});
+    ASSERT_EQ(fmt.exitCode, 0) << fmt.err;
+    EXPECT_EQ(fmt.out, readWholeFile(japanese)) << "a 932 file written back byte for byte";
+
+    const ToolResult dump = runTool(kCli, {"res", "dump", japanese, "--code-page", "932"});
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    EXPECT_EQ(nlohmann::json::parse(dump.out)["device"], "\u6771\u4eac\u672c\u793e");
+    const ToolResult western = runTool(kCli, {"res", "dump", japanese, "--code-page", "1252"});
+    ASSERT_EQ(western.exitCode, 0) << western.err;
+    EXPECT_NE(nlohmann::json::parse(western.out)["device"], "\u6771\u4eac\u672c\u793e");
+
+    const ToolResult unknown = runTool(kCli, {"--code-page", "4711", "res", "check", japanese});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find("4711"), std::string::npos) << unknown.err;
+}
+
 TEST(ResCli, FmtCompactsForTheCountsOfTheGivenConfiguration)
 {
     TempDir dir;

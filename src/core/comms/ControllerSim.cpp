@@ -101,7 +101,8 @@ bool CControllerSim::answer(std::span<const std::uint8_t> request, std::vector<s
         info.description = icom_.infoText;
         info.frameIndex = id_.frameIndex;
         info.frameCount = id_.frameCount;
-        reply = discoveryReplyMessage(info, device, messageSequence(request.data()), id_.sendFrameBytes);
+        reply = discoveryReplyMessage(info, device, messageSequence(request.data()), id_.sendFrameBytes,
+                                      codePage_);
         return true;
     }
     default:

@@ -69,7 +69,7 @@ int runDump(const std::string& file)
     CIntercom icom;
     const std::filesystem::path path(file);
     icom.name = upper(text::fromUtf8(path.stem().string()));
-    if (!LoadConfigurationFile(icom, path))
+    if (!LoadConfigurationFile(icom, path, codePage()))
         return fail(text::toUtf8(icom.messages.front()));
     std::cout << dumpJson(icom).dump(2) << '\n';
     return kExitOk;
@@ -109,7 +109,7 @@ int runNew(const NewOptions& options)
     icom.partnerAddress = text::fromUtf8(options.partnerAddress);
     icom.partnerActive = false;
     std::u16string error;
-    if (!SaveConfigurationFile(options.output, icom, error))
+    if (!SaveConfigurationFile(options.output, icom, error, codePage()))
         return fail(text::toUtf8(error));
     return kExitOk;
 }

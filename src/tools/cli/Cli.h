@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "text/CodePage.h"
+
 // Shared plumbing of vexilor-cli. Exit codes are a contract: 0 success, 1 an error the command
 // reported, 2 bad usage.
 namespace vexilor::cli {
@@ -33,5 +35,9 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error);
 bool writeFileAtomic(const std::string& path, const std::string& bytes, std::string& error);
 // Prints "vexilor-cli: message" on stderr and returns kExitError.
 int fail(const std::string& message);
+
+// The code page of restrictions files and of the 8-bit texts of configuration files and of the
+// wire: --code-page, else the system's ANSI code page on Windows and Windows-1252 elsewhere.
+const text::CodePage& codePage();
 
 }  // namespace vexilor::cli

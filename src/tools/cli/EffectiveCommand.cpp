@@ -70,13 +70,13 @@ Json whyJson(const AccessExplanation& why, EntityKind selectedKind)
 int runEffective(const EffectiveOptions& o)
 {
     CIntercom icom;
-    if (!o.cfg.empty() && !LoadConfigurationFile(icom, o.cfg))
+    if (!o.cfg.empty() && !LoadConfigurationFile(icom, o.cfg, codePage()))
         return fail(icom.messages.empty() ? "cannot read " + o.cfg : text::toUtf8(icom.messages.front()));
     std::string bytes, error;
     if (!readFile(o.file, bytes, error))
         return fail(error);
     CRestrictionsModel model;
-    const RestrictionsParseResult parsed = parseRestrictions(model, bytes);
+    const RestrictionsParseResult parsed = parseRestrictions(model, bytes, {.codePage = codePage()});
     if (!parsed.ok) {
         std::cerr << o.file << parsed.errorText;
         return kExitError;

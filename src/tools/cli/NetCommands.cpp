@@ -59,7 +59,7 @@ struct RefreshOptions {
 int runRefresh(const RefreshOptions& o)
 {
     CIntercom current;
-    if (!LoadConfigurationFile(current, o.cfg))
+    if (!LoadConfigurationFile(current, o.cfg, codePage()))
         return fail(current.messages.empty() ? "cannot read " + o.cfg : text::toUtf8(current.messages.front()));
     // The file does not carry the name: it is the file's, as in the intercom list.
     current.name = text::fromUtf8(std::filesystem::path(o.cfg).stem().string());
@@ -72,7 +72,7 @@ int runRefresh(const RefreshOptions& o)
     std::unique_ptr<TerminalProgress> bar;
     if (isatty(STDERR_FILENO))
         bar = std::make_unique<TerminalProgress>();
-    const int result = comms::UploadConfiguration(cancel, work, bar.get(), port, {o.port, o.timeoutMs});
+    const int result = comms::UploadConfiguration(cancel, work, bar.get(), port, {o.port, o.timeoutMs, codePage()});
     bar.reset();
     const comms::RefreshOutcome outcome = comms::DecideRefresh(current, work, result);
     switch (outcome.action) {
@@ -88,7 +88,7 @@ int runRefresh(const RefreshOptions& o)
     if (outcome.configurationChanged)
         std::cerr << text::toUtf8(outcome.message) << '\n';
     std::u16string error;
-    if (!SaveConfigurationFile(o.cfg, work, error))
+    if (!SaveConfigurationFile(o.cfg, work, error, codePage()))
         return fail("Error: " + text::toUtf8(error));
     return kExitOk;
 }
@@ -118,6 +118,7 @@ int runDiscover(const DiscoverOptions& o)
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     net::CIcomBroadcast broadcast;
+    broadcast.setCodePage(codePage());
     if (!broadcast.openPort(o.bindPort))
         return fail("Could not open broadcast socket! Try again later.");
     // The latest answer of each controller, in the order they first answered.

@@ -34,7 +34,7 @@ bool readModel(const std::string& path, CRestrictionsModel& model, RestrictionsP
         fail(error);
         return false;
     }
-    result = parseRestrictions(model, bytes);
+    result = parseRestrictions(model, bytes, {.codePage = codePage()});
     if (!result.ok) {
         std::cerr << path << result.errorText;
         return false;
@@ -48,7 +48,7 @@ bool loadIntercom(const std::string& cfgPath, CIntercom& icom)
 {
     if (cfgPath.empty())
         return true;
-    if (!LoadConfigurationFile(icom, cfgPath)) {
+    if (!LoadConfigurationFile(icom, cfgPath, codePage())) {
         fail(icom.messages.empty() ? "cannot read " + cfgPath : utf8(icom.messages.front()));
         return false;
     }
@@ -164,7 +164,7 @@ int runFmt(const FmtOptions& options)
     for (int type = 0; type < kResourceTypeCount; ++type)
         counts[type] = icom.Count(static_cast<unsigned>(type));
     prepareForSave(model, counts);
-    const std::optional<std::string> bytes = restrictionsFileBytes(model);
+    const std::optional<std::string> bytes = restrictionsFileBytes(model, {.codePage = codePage()});
     if (!bytes)
         return fail("cannot write " + options.file + ": a studio reference has an unknown operation");
     if (options.out.empty()) {

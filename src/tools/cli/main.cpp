@@ -18,6 +18,7 @@
 namespace vexilor::cli {
 namespace {
 Runner selected;
+text::CodePage chosenCodePage;
 
 std::map<std::string, AddCommands>& groups()
 {
@@ -87,6 +88,11 @@ bool writeFileAtomic(const std::string& path, const std::string& bytes, std::str
     return true;
 }
 
+const text::CodePage& codePage()
+{
+    return chosenCodePage;
+}
+
 int fail(const std::string& message)
 {
     std::cerr << "vexilor-cli: " << message << '\n';
@@ -106,6 +112,13 @@ int main(int argc, char** argv)
     CLI::App app{"Vexilor command-line tool: restrictions files, configuration files, intercoms."};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string(vexilor::build::kVersion));
+    // Taken before or after the subcommand.
+    app.fallthrough();
+    unsigned codePageNumber = vexilor::text::systemCodePage();
+    app.add_option("--code-page", codePageNumber,
+                   "ANSI code page of restrictions files and of 8-bit configuration texts "
+                   "(1252, 1250, 1251, 932, 936, 949, 950, ...)")
+        ->capture_default_str();
     for (const auto& [name, add] : groups())
         add(app);
     try {
@@ -116,5 +129,12 @@ int main(int argc, char** argv)
     }
     if (!selected)
         return kExitUsage;
+    const std::optional<vexilor::text::CodePage> chosen = vexilor::text::CodePage::make(codePageNumber);
+    if (!chosen) {
+        std::cerr << "vexilor-cli: code page " << codePageNumber
+                  << " cannot be converted on this system\n";
+        return kExitUsage;
+    }
+    chosenCodePage = *chosen;
     return selected();
 }

@@ -4,6 +4,7 @@
 #include "comms/Frame.h"
 #include "comms/Message.h"
 #include "intercom/ConfigurationFile.h"
+#include "text/CodePage.h"
 #include "text/Windows1252.h"
 
 #include <CLI/CLI.hpp>
@@ -36,6 +37,7 @@ extern "C" void onSignal(int)
 
 struct Options {
     std::string cfg;
+    unsigned codePage = vexilor::text::systemCodePage();
     std::string address = "127.0.0.1";
     std::uint16_t port = 27410;
     std::string name;
@@ -97,14 +99,23 @@ int main(int argc, char** argv)
     app.add_option("--delay-ms", o.delayMs, "Delay every reply");
     app.add_option("--time-limit-ms", o.timeLimitMs, "Stop after this long (0: run until a signal)");
     app.add_flag("--quiet", o.quiet, "Print nothing but errors");
+    app.add_option("--code-page", o.codePage,
+                   "ANSI code page of the file's 8-bit texts and of those sent")
+        ->capture_default_str();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : 2;
     }
 
+    const std::optional<text::CodePage> codePage = text::CodePage::make(o.codePage);
+    if (!codePage) {
+        std::cerr << "vexilor-icomsim: code page " << o.codePage
+                  << " cannot be converted on this system\n";
+        return 2;
+    }
     CIntercom icom;
-    if (!LoadConfigurationFile(icom, o.cfg)) {
+    if (!LoadConfigurationFile(icom, o.cfg, *codePage)) {
         std::cerr << "vexilor-icomsim: " << (icom.messages.empty() ? "cannot read " + o.cfg
                                                                     : text::toUtf8(icom.messages.front()))
                   << '\n';
@@ -124,7 +135,7 @@ int main(int argc, char** argv)
         id.firstController = addressOrExit(o.pair.substr(0, comma));
         id.secondController = comma == std::string::npos ? comms::kNoAddress : addressOrExit(o.pair.substr(comma + 1));
     }
-    const comms::CControllerSim controller(icom, id);
+    const comms::CControllerSim controller(icom, id, *codePage);
 
     QUdpSocket socket;
     if (!socket.bind(QHostAddress(addressOrExit(o.address)), o.port)) {
