@@ -48,6 +48,7 @@ const std::vector<Expected>& AllSettings()
         {K::LaunchHelp, "Settings/Preferences/LaunchHelp", 1, 0},
         {K::PopupHelpID, "Settings/Preferences/PopupHelpID", 0, 1},
         {K::DiscoveryTargets, "Settings/Preferences/DiscoveryTargets", QString(), QStringLiteral("127.0.0.2 10.1.2.255")},
+        {K::CodePage, "Settings/Preferences/CodePage", 1252, 932},
         {K::TovrinExeDirectory, "Settings/Directories/TovrinExeDirectory", QString(), QStringLiteral("/opt/tovrin/Tovrin.exe")},
         {K::ResFilesDirectory, "Settings/Directories/ResFilesDirectory", QString(), QStringLiteral("/srv/res")},
         {K::CfgFilesDirectory, "Settings/Directories/CfgFilesDirectory", QString(), QStringLiteral("/srv/cfg/")},
@@ -185,6 +186,11 @@ private Q_SLOTS:
         p.resFilesDirectory = QStringLiteral("/srv/res/");
         p.cfgFilesDirectory = QStringLiteral("/srv/cfg");
         p.colors = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0x00FFFFFF};
+#ifdef _WIN32
+        p.codePage = text::systemCodePage();
+#else
+        p.codePage = 1251;
+#endif
         store()->saveSettings(p);
         QCOMPARE(store()->loadSettings(), p);
         // Booleans go out as 0 or 1.
@@ -211,6 +217,11 @@ private Q_SLOTS:
         QTest::newRow("colour as unsigned") << "Windows/Colors/AllowText" << QVariant(QStringLiteral("4294967295")) << QVariant(0xFFFFFFFFu);
         QTest::newRow("colour out of range") << "Windows/Colors/AllowText" << QVariant(QStringLiteral("4294967296")) << QVariant(0x008000u);
         QTest::newRow("number as directory is the default") << "Settings/Directories/ResFilesDirectory" << QVariant(12) << QVariant(QString());
+#ifndef _WIN32
+        QTest::newRow("code page 932") << "Settings/Preferences/CodePage" << QVariant(932) << QVariant(932u);
+        QTest::newRow("code page not converted here is 1252") << "Settings/Preferences/CodePage" << QVariant(4711) << QVariant(1252u);
+        QTest::newRow("code page as text is 1252") << "Settings/Preferences/CodePage" << QVariant(QStringLiteral("sjis")) << QVariant(1252u);
+#endif
     }
     void storedValuesAreReadLikeTheFramework()
     {
@@ -223,6 +234,7 @@ private Q_SLOTS:
                              : path.endsWith(u"PopupHelpID")        ? QVariant(p.popupHelpId)
                              : path.endsWith(u"RequireDoubleClick") ? QVariant(p.requireDoubleClick)
                              : path.endsWith(u"AllowText")          ? QVariant(p.colors.allowText)
+                             : path.endsWith(u"CodePage")           ? QVariant(p.codePage)
                                                                     : QVariant(p.resFilesDirectory);
         QCOMPARE(got, read);
     }

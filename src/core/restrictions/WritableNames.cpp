@@ -6,27 +6,29 @@
 
 namespace vexilor {
 
-std::optional<NameFlaw> nameFlaw(std::u16string_view name)
+std::optional<NameFlaw> nameFlaw(std::u16string_view name, const text::CodePage& codePage)
 {
     if (name.empty())
         return NameFlaw{NameFault::Empty};
     // A quote would end the name early and a line feed the line; the code page decides the rest.
     const std::size_t special = name.find_first_of(u"\"\n");
-    const std::optional<std::size_t> unencodable = text::firstUnencodable(name);
+    const std::optional<std::size_t> unencodable = text::firstUnencodable(name, codePage);
     if (special != std::u16string_view::npos || unencodable) {
         const std::size_t at = unencodable ? std::min(*unencodable, special) : special;
         return NameFlaw{NameFault::Character, at};
     }
-    if (name.size() > kMaxWritableNameLength)
+    if (name.size() > kMaxWritableNameLength
+        || (codePage.isMultiByte() && codePage.encode(name).size() > kMaxWritableNameLength))
         return NameFlaw{NameFault::TooLong};
     return std::nullopt;
 }
 
-std::optional<UnwritableName> firstUnwritableName(const CRestrictionsModel& model)
+std::optional<UnwritableName> firstUnwritableName(const CRestrictionsModel& model,
+                                                  const text::CodePage& codePage)
 {
-    const auto check = [](EntityKind kind,
+    const auto check = [&codePage](EntityKind kind,
                           std::u16string_view name) -> std::optional<UnwritableName> {
-        if (const std::optional<NameFlaw> flaw = nameFlaw(name))
+        if (const std::optional<NameFlaw> flaw = nameFlaw(name, codePage))
             return UnwritableName{kind, std::u16string(name), *flaw};
         return std::nullopt;
     };

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "restrictions/RestrictionsModel.h"
+#include "text/CodePage.h"
 
 namespace vexilor {
 
@@ -15,8 +16,8 @@ namespace vexilor {
 // a line of at most the reader's piece length, after converting the line from the file's code
 // page.
 
-// The longest name, in characters of the code page, that fits on every line the writer puts it on
-// ([STUDIO "name"] with CR LF).
+// The longest name, in bytes of the code page (a two-byte character counts twice), that fits on
+// every line the writer puts it on ([STUDIO "name"] with CR LF).
 inline constexpr std::size_t kMaxWritableNameLength = 4082;
 
 enum class NameFault {
@@ -32,8 +33,8 @@ struct NameFlaw {
     std::size_t position = 0;
 };
 
-// What keeps name from reading back the same; nothing when it does.
-std::optional<NameFlaw> nameFlaw(std::u16string_view name);
+// What keeps name from reading back the same from a file in codePage; nothing when it does.
+std::optional<NameFlaw> nameFlaw(std::u16string_view name, const text::CodePage& codePage = {});
 
 struct UnwritableName {
     // Studio, Class or User; None for the device name.
@@ -45,6 +46,7 @@ struct UnwritableName {
 // The first name of model that would not read back the same, in file order: the device name, the
 // studios, the classes with their studio references, the users with their class and studio
 // references. Nothing when every name would.
-std::optional<UnwritableName> firstUnwritableName(const CRestrictionsModel& model);
+std::optional<UnwritableName> firstUnwritableName(const CRestrictionsModel& model,
+                                                  const text::CodePage& codePage = {});
 
 }  // namespace vexilor

@@ -1,18 +1,12 @@
 #include "text/FileCodePage.h"
 
-#include "text/Windows1252.h"
 
 namespace vexilor::text {
 
-std::optional<std::size_t> firstUnencodable(std::u16string_view text)
+std::optional<std::size_t> firstUnencodable(std::u16string_view text, const CodePage& codePage)
 {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char byte = 0;
-        if (!encodeWindows1252(text[i], byte)
-            || decodeWindows1252(static_cast<unsigned char>(byte)) != text[i])
-            return i;
-    }
-    return std::nullopt;
+    // The code page holds exactly the characters that read back as themselves.
+    return codePage.firstUnencodable(text);
 }
 
 char32_t codePointAt(std::u16string_view text, std::size_t pos)

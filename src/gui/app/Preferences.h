@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "text/CodePage.h"
+
 namespace vexilor {
 
 // The colours of the permission lists, 0x00BBGGRR, and the amount subtracted from the background
@@ -35,10 +37,20 @@ struct Preferences {
     QString tovrinExePath;  // Tovrin's executable, file name included
     QString resFilesDirectory;
     QString cfgFilesDirectory;
+    // The ANSI code page of Tovrin's PC: restrictions files and 8-bit texts of configuration
+    // files and of the wire. The system's on Windows; chosen in the preferences elsewhere.
+    unsigned codePage = 1252;
     ListColors colors;
 
     friend bool operator==(const Preferences&, const Preferences&) = default;
 };
+
+// The code page of the preferences as a converter (Windows-1252 when the platform cannot convert
+// the number, which the preferences never let through).
+inline text::CodePage FilesCodePage(const Preferences& p)
+{
+    return text::CodePage::make(p.codePage).value_or(text::CodePage());
+}
 
 // 4, 6, 8 and 16 are alpha sizes; anything else reads as 4.
 constexpr int ValidAlphaSize(int size)

@@ -39,6 +39,7 @@ constexpr auto kSpecs = std::to_array<SettingSpec>({
     // Where discovery requests go: IPv4 addresses separated by blanks; empty asks every adapter's
     // broadcast address.
     {K::DiscoveryTargets, kPreferences, "DiscoveryTargets", T::String, 0, D::None},
+    {K::CodePage, kPreferences, "CodePage", T::Int, 1252, D::None},
 
     {K::TovrinExeDirectory, kDirectories, "TovrinExeDirectory", T::String, 0, D::None},
     {K::ResFilesDirectory, kDirectories, "ResFilesDirectory", T::String, 0, D::None},

@@ -19,6 +19,7 @@ enum class SettingKey {
     LaunchHelp,
     PopupHelpID,
     DiscoveryTargets,
+    CodePage,
     // Settings/Directories
     TovrinExeDirectory,
     ResFilesDirectory,

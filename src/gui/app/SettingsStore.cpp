@@ -51,6 +51,16 @@ Preferences SettingsStore::loadSettings() const
     p.popupHelpId = readInt(SettingKey::PopupHelpID) != 0;
     p.launchHelp = readInt(SettingKey::LaunchHelp) != 0;
     p.alphaSize = ValidAlphaSize(readInt(SettingKey::AlphaSize));
+#ifdef _WIN32
+    // Tovrin runs on a PC like this one: its ANSI code page is the system's.
+    p.codePage = text::systemCodePage();
+#else
+    // A code page this platform cannot convert (a file from elsewhere) falls back to the default.
+    const int codePage = readInt(SettingKey::CodePage);
+    p.codePage = codePage > 0 && text::CodePage::make(static_cast<unsigned>(codePage))
+        ? static_cast<unsigned>(codePage)
+        : 1252;
+#endif
     for (const auto& [key, field] : kColorFields)
         p.colors.*field = static_cast<std::uint32_t>(readInt(key));
     p.tovrinExePath = readString(SettingKey::TovrinExeDirectory);
@@ -72,6 +82,9 @@ void SettingsStore::saveSettings(const Preferences& p)
     put(SettingKey::AlternateLineShading, p.alternateLineShading);
     put(SettingKey::PopupHelpID, p.popupHelpId ? 1 : 0);
     put(SettingKey::LaunchHelp, p.launchHelp ? 1 : 0);
+#ifndef _WIN32
+    put(SettingKey::CodePage, static_cast<int>(p.codePage));
+#endif
     put(SettingKey::TovrinExeDirectory, p.tovrinExePath);
     put(SettingKey::ResFilesDirectory, p.resFilesDirectory);
     put(SettingKey::CfgFilesDirectory, p.cfgFilesDirectory);

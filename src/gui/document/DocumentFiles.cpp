@@ -69,11 +69,11 @@ bool WriteFileAtomically(const QString& path, std::string_view bytes)
 }
 
 bool WriteRestrictionsFile(CRestrictionsModel& model, const CIntercom& icom, const QString& path,
-                           QString* refusal)
+                           const text::CodePage& codePage, QString* refusal)
 {
     // Names can come from anywhere (another code page's file, a rename, an export); whatever the
     // dialogs let through, a file whose names read back otherwise is never written.
-    if (const QString problem = UnwritableNameMessage(model); !problem.isEmpty()) {
+    if (const QString problem = UnwritableNameMessage(model, codePage); !problem.isEmpty()) {
         if (refusal)
             *refusal = problem;
         return false;
@@ -82,7 +82,7 @@ bool WriteRestrictionsFile(CRestrictionsModel& model, const CIntercom& icom, con
     for (std::size_t type = 0; type < counts.size(); ++type)
         counts[type] = icom.Count(static_cast<unsigned>(type));
     prepareForSave(model, counts);
-    const std::optional<std::string> bytes = restrictionsFileBytes(model);
+    const std::optional<std::string> bytes = restrictionsFileBytes(model, {.codePage = codePage});
     return bytes && WriteFileAtomically(path, *bytes);
 }
 

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "text/CodePage.h"
+
 namespace vexilor {
 class CIntercom;
 class CRestrictionsModel;
@@ -36,9 +38,9 @@ QString MoveAside(const QString& path);
 bool WriteFileAtomically(const QString& path, std::string_view bytes);
 
 // Runs the save preparation for icom's counts on model and writes it to path atomically. False,
-// writing nothing, when a name would not read back the same (refusal, when given, then says which
-// and why), when the writer refuses the model or when the file cannot be written.
+// writing nothing, when a name would not read back the same in codePage (refusal, when given, then
+// says which and why), when the writer refuses the model or when the file cannot be written.
 bool WriteRestrictionsFile(CRestrictionsModel& model, const CIntercom& icom, const QString& path,
-                           QString* refusal = nullptr);
+                           const text::CodePage& codePage = {}, QString* refusal = nullptr);
 
 }  // namespace vexilor::docfiles

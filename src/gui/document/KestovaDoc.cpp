@@ -298,7 +298,7 @@ bool CKestovaDoc::loadIntercom(const QString& name, CIntercom& icom, QString& er
 {
     icom = CIntercom{};
     const QString path = configurationFilePath(name);
-    const bool read = LoadConfigurationFile(icom, docfiles::FsPath(path));
+    const bool read = LoadConfigurationFile(icom, docfiles::FsPath(path), FilesCodePage(app_.prefs));
     icom.name = name.toStdU16String();
     if (read)
         return true;
@@ -310,7 +310,8 @@ bool CKestovaDoc::loadIntercom(const QString& name, CIntercom& icom, QString& er
 bool CKestovaDoc::saveIntercom(const QString& name, const CIntercom& icom) const
 {
     std::u16string error;
-    if (SaveConfigurationFile(docfiles::FsPath(configurationFilePath(name)), icom, error))
+    if (SaveConfigurationFile(docfiles::FsPath(configurationFilePath(name)), icom, error,
+                              FilesCodePage(app_.prefs)))
         return true;
     Prompts::show(strings::Text(kConfigurationWriteError, {QString::fromStdU16String(error)}),
                   Prompts::Icon::Error);
@@ -324,7 +325,8 @@ bool CKestovaDoc::openRestrictions(const QString& name, const CIntercom& icom,
     const std::u16string deviceName = name.toStdU16String();
 
     if (QFileInfo::exists(path)) {
-        const RestrictionsParseResult result = readRestrictionsFile(fresh, docfiles::FsPath(path));
+        const RestrictionsParseResult result = readRestrictionsFile(fresh, docfiles::FsPath(path),
+                                                                    {.codePage = FilesCodePage(app_.prefs)});
         if (result.ok) {
             if (fresh.deviceName() == deviceName)
                 return true;
@@ -363,7 +365,7 @@ bool CKestovaDoc::writeRestrictions(CRestrictionsModel& model, const CIntercom& 
                                     const QString& path)
 {
     QString refusal;
-    if (!docfiles::WriteRestrictionsFile(model, icom, path, &refusal)) {
+    if (!docfiles::WriteRestrictionsFile(model, icom, path, FilesCodePage(app_.prefs), &refusal)) {
         Prompts::show(refusal.isEmpty() ? strings::Text(kSaveFailed, {path}) : refusal,
                       Prompts::Icon::Warning);
         return false;
@@ -380,7 +382,7 @@ bool CKestovaDoc::save()
     if (app_.intercomName.isEmpty() || !model_.documentValid() || model_.readOnly())
         return false;
     // A refused save writes nothing, the configuration file included.
-    if (const QString refusal = UnwritableNameMessage(model_); !refusal.isEmpty()) {
+    if (const QString refusal = UnwritableNameMessage(model_, FilesCodePage(app_.prefs)); !refusal.isEmpty()) {
         Prompts::show(refusal, Prompts::Icon::Warning);
         return false;
     }
@@ -431,7 +433,7 @@ bool CKestovaDoc::exportRestrictions()
     // A refused export writes nothing, the configuration file included.
     const std::u16string deviceName = model_.deviceName();
     model_.setDeviceName(name.toStdU16String());
-    QString refusal = UnwritableNameMessage(model_);
+    QString refusal = UnwritableNameMessage(model_, FilesCodePage(app_.prefs));
     model_.setDeviceName(deviceName);
     const QString path = restrictionsFilePath(name);
     if (refusal.isEmpty() && docfiles::IsReadOnlyFile(path))
@@ -447,7 +449,7 @@ bool CKestovaDoc::exportRestrictions()
     // model, so it takes the open intercom's counts.
     selection_.commit();
     model_.setDeviceName(name.toStdU16String());
-    const bool written = docfiles::WriteRestrictionsFile(model_, app_.intercom, path, &refusal);
+    const bool written = docfiles::WriteRestrictionsFile(model_, app_.intercom, path, FilesCodePage(app_.prefs), &refusal);
     model_.setDeviceName(deviceName);
     if (!written) {
         Prompts::show(refusal.isEmpty() ? strings::Text(kExportFailed) : refusal,

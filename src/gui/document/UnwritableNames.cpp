@@ -41,9 +41,9 @@ QString ShownCharacter(const QString& text, qsizetype pos)
     return u'"' + QString::fromUcs4(&c, 1) + QStringLiteral("\" (") + code + u')';
 }
 
-QString UnwritableNameMessage(const CRestrictionsModel& model)
+QString UnwritableNameMessage(const CRestrictionsModel& model, const text::CodePage& codePage)
 {
-    const std::optional<UnwritableName> bad = firstUnwritableName(model);
+    const std::optional<UnwritableName> bad = firstUnwritableName(model, codePage);
     if (!bad)
         return {};
     const QString kind = strings::Text(KindWord(bad->kind));

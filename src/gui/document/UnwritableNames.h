@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "text/CodePage.h"
+
 namespace vexilor {
 
 class CRestrictionsModel;
@@ -11,7 +13,8 @@ class CRestrictionsModel;
 QString ShownCharacter(const QString& text, qsizetype pos);
 
 // Why model cannot be written so that every name reads back the same, as the message to show: the
-// entity, its name and the first character the file cannot hold. Empty when every name can.
-QString UnwritableNameMessage(const CRestrictionsModel& model);
+// entity, its name and the first character the file (in codePage) cannot hold. Empty when every
+// name can.
+QString UnwritableNameMessage(const CRestrictionsModel& model, const text::CodePage& codePage = {});
 
 }  // namespace vexilor

@@ -175,6 +175,7 @@ bool CDlgAddEditIcom::openBroadcast()
 {
     if (!broadcast_) {
         broadcast_ = std::make_unique<net::CIcomBroadcast>();
+        broadcast_->setCodePage(FilesCodePage(app_.prefs));
         connect(broadcast_.get(), &net::CIcomBroadcast::replyReceived, this,
                 [this](const comms::IcomReplyInfo& reply) { recordReply(reply); });
     }

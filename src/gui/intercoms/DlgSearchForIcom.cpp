@@ -183,6 +183,7 @@ bool CDlgSearchForIcom::startSearch()
         return broadcast_ && broadcast_->isOpen();
     started_ = true;
     broadcast_ = std::make_unique<net::CIcomBroadcast>();
+    broadcast_->setCodePage(FilesCodePage(app_.prefs));
     connect(broadcast_.get(), &net::CIcomBroadcast::replyReceived, this, &CDlgSearchForIcom::addReply);
     if (!broadcast_->openPort(options_.bindPort)) {
         broadcast_.reset();

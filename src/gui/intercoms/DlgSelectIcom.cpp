@@ -160,7 +160,8 @@ void CDlgSelectIcom::editIntercom()
         return;
     CIntercom icom;
     QString error;
-    if (!icomlist::LoadIntercom(app_.prefs.cfgFilesDirectory, name, icom, error)) {
+    if (!icomlist::LoadIntercom(app_.prefs.cfgFilesDirectory, name, icom, error,
+                                FilesCodePage(app_.prefs))) {
         ShowError(error);
         return;
     }
@@ -184,7 +185,7 @@ void CDlgSelectIcom::editIntercom()
 void CDlgSelectIcom::saveAndRefill(const CIntercom& icom, const QString& name)
 {
     QString error;
-    if (!icomlist::SaveIntercom(app_.prefs.cfgFilesDirectory, icom, error)) {
+    if (!icomlist::SaveIntercom(app_.prefs.cfgFilesDirectory, icom, error, FilesCodePage(app_.prefs))) {
         ShowError(error);
         return;
     }

@@ -56,11 +56,12 @@ QStringList KnownNames(const QString& cfgDir)
     return names;
 }
 
-bool LoadIntercom(const QString& cfgDir, const QString& name, CIntercom& icom, QString& error)
+bool LoadIntercom(const QString& cfgDir, const QString& name, CIntercom& icom, QString& error,
+                  const text::CodePage& codePage)
 {
     icom = CIntercom{};
     const QString path = FilePath(cfgDir, name, kConfigurationExt);
-    const bool read = LoadConfigurationFile(icom, std::filesystem::path(path.toStdU16String()));
+    const bool read = LoadConfigurationFile(icom, std::filesystem::path(path.toStdU16String()), codePage);
     icom.name = name.toStdU16String();
     if (read)
         return true;
@@ -69,12 +70,13 @@ bool LoadIntercom(const QString& cfgDir, const QString& name, CIntercom& icom, Q
     return false;
 }
 
-bool SaveIntercom(const QString& cfgDir, const CIntercom& icom, QString& error)
+bool SaveIntercom(const QString& cfgDir, const CIntercom& icom, QString& error,
+                  const text::CodePage& codePage)
 {
     const QString path =
         FilePath(cfgDir, QString::fromStdU16String(icom.name), kConfigurationExt);
     std::u16string text;
-    if (SaveConfigurationFile(std::filesystem::path(path.toStdU16String()), icom, text))
+    if (SaveConfigurationFile(std::filesystem::path(path.toStdU16String()), icom, text, codePage))
         return true;
     error = QString::fromStdU16String(text);
     return false;

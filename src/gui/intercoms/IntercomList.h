@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "text/CodePage.h"
+
 namespace vexilor {
 class CIntercom;
 }
@@ -36,8 +38,10 @@ QStringList KnownNames(const QString& cfgDir);
 
 // Reads NAME's configuration file into a fresh icom and names it; false with the reader's error
 // text when the file cannot be read to its end.
-bool LoadIntercom(const QString& cfgDir, const QString& name, CIntercom& icom, QString& error);
+bool LoadIntercom(const QString& cfgDir, const QString& name, CIntercom& icom, QString& error,
+                  const text::CodePage& codePage = {});
 // Writes icom as the configuration file of its name (atomically); false with the error text.
-bool SaveIntercom(const QString& cfgDir, const CIntercom& icom, QString& error);
+bool SaveIntercom(const QString& cfgDir, const CIntercom& icom, QString& error,
+                  const text::CodePage& codePage = {});
 
 }  // namespace vexilor::icomlist

@@ -51,6 +51,7 @@ RefreshResult RefreshAlphas(CAppState& app, CIntercom& current, QWidget* parent,
     comms::UploadSettings settings;
     settings.controllerPort = options.controllerPort;
     settings.attemptTimeoutMs = options.attemptTimeoutMs;
+    settings.codePage = FilesCodePage(app.prefs);
     int uploadResult = 1;
     bool cancelled = false;
     {
@@ -91,7 +92,7 @@ RefreshResult RefreshAlphas(CAppState& app, CIntercom& current, QWidget* parent,
     // The intercom list's own file of the name, whatever its letter case on disk: never a second
     // file beside a cache written as abcd.cfg.
     QString error;
-    if (!icomlist::SaveIntercom(app.prefs.cfgFilesDirectory, current, error))
+    if (!icomlist::SaveIntercom(app.prefs.cfgFilesDirectory, current, error, FilesCodePage(app.prefs)))
         Prompts::show(strings::Text(3202, {error}), Prompts::Icon::Error);
     return RefreshResult::Adopted;
 }

@@ -25,7 +25,8 @@ std::optional<QString> SelectIntercom(CAppState& app, const QString& preselect, 
         app.startIntercomName = name;
         CIntercom icom;
         QString error;
-        if (icomlist::LoadIntercom(app.prefs.cfgFilesDirectory, name, icom, error)) {
+        if (icomlist::LoadIntercom(app.prefs.cfgFilesDirectory, name, icom, error,
+                                   FilesCodePage(app.prefs))) {
             app.intercom = std::move(icom);
             return name;
         }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -86,6 +87,8 @@ CDlgPrefs::CDlgPrefs(CAppState& app, bool startupMode, QWidget* parent)
     exeEdit_->setText(exePath_);
     resEdit_->setText(resDirectory_);
     cfgEdit_->setText(cfgDirectory_);
+    const int codePageIndex = codePageBox_->findData(app.prefs.codePage);
+    codePageBox_->setCurrentIndex(codePageIndex < 0 ? codePageBox_->findData(1252u) : codePageIndex);
 
     if (app.settings != nullptr &&
         app.settings->readString(SettingKey::ShowWelcome).compare(u"N", Qt::CaseInsensitive) == 0)
@@ -153,6 +156,24 @@ void CDlgPrefs::buildControls()
     connect(resBrowse, &QPushButton::clicked, this, &CDlgPrefs::browseResDirectory);
     connect(cfgBrowse, &QPushButton::clicked, this, &CDlgPrefs::browseCfgDirectory);
 
+    // The code page of Tovrin's PC, for restrictions files and 8-bit alphas. Only code pages that
+    // this platform converts are offered, so a name is never written as '?' for want of one.
+    auto* pageLabel = new QLabel(QStringLiteral("Code &page of Tovrin's PC:"), this);
+    codePageBox_ = new QComboBox(this);
+    pageLabel->setBuddy(codePageBox_);
+#ifdef _WIN32
+    const std::vector<unsigned> codePages = {text::systemCodePage()};
+    codePageBox_->setEnabled(false);
+    codePageBox_->setToolTip(QStringLiteral("The ANSI code page of this system"));
+#else
+    const std::vector<unsigned> codePages = text::convertibleCodePages();
+#endif
+    for (const unsigned number : codePages)
+        codePageBox_->addItem(QString::fromStdU16String(text::codePageLabel(number)), number);
+    auto* codePageRow = new QHBoxLayout;
+    codePageRow->addWidget(pageLabel);
+    codePageRow->addWidget(codePageBox_, 1);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CDlgPrefs::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CDlgPrefs::reject);
@@ -162,6 +183,7 @@ void CDlgPrefs::buildControls()
     top->addWidget(alphaBox, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addLayout(codePageRow);
     layout->addWidget(dirBox);
     layout->addWidget(buttons);
 
@@ -227,6 +249,8 @@ void CDlgPrefs::accept()
     prefs.tovrinExePath = exePath_;
     prefs.resFilesDirectory = resDirectory_;
     prefs.cfgFilesDirectory = cfgDirectory_;
+    if (codePageBox_->currentIndex() >= 0)
+        prefs.codePage = codePageBox_->currentData().toUInt();
 
     if (app_.settings != nullptr)
         app_.settings->writeString(SettingKey::ShowWelcome, QStringLiteral("N"));

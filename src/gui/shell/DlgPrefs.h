@@ -4,6 +4,7 @@
 #include <QString>
 
 class QButtonGroup;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -12,7 +13,9 @@ namespace vexilor {
 struct CAppState;
 
 // The preferences: how restriction cells are changed, how long alphas are shown, and the three
-// places the program works with (Tovrin's executable, the .RES and the .CFG directories).
+// places the program works with (Tovrin's executable, the .RES and the .CFG directories), and the
+// code page of Tovrin's PC: a choice of those this platform converts (on Windows the system's,
+// shown but not changed).
 //
 // In start-up mode the dialog checks the stored settings as it opens and, when they are usable,
 // accepts itself without ever being shown; otherwise (first run, or a problem) it stays open until
@@ -45,6 +48,7 @@ public:
     QLineEdit* cfgDirectoryEdit() const { return cfgEdit_; }
     QButtonGroup* clickGroup() const { return clickGroup_; }
     QButtonGroup* alphaGroup() const { return alphaGroup_; }
+    QComboBox* codePageBox() const { return codePageBox_; }
 
 public Q_SLOTS:
     void accept() override;
@@ -68,6 +72,7 @@ private:
     bool validAtOpen_ = false;
     QButtonGroup* clickGroup_ = nullptr;
     QButtonGroup* alphaGroup_ = nullptr;
+    QComboBox* codePageBox_ = nullptr;
 };
 
 }  // namespace vexilor

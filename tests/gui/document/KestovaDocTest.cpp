@@ -231,6 +231,7 @@ private Q_SLOTS:
     void selectionLoopRetriesOnABadConfigurationFile();
     void cancelledSelectionKeepsThePreviousIntercom();
     void saveWritesTheConfigurationAndTheCommittedModel();
+    void readsAndSavesInTheCodePageOfThePreferences();
     void failedSaveKeepsThePreviousFile_data();
     void failedSaveKeepsThePreviousFile();
     void saveStopsWhenTheConfigurationCannotBeWritten();
@@ -565,6 +566,32 @@ void KestovaDocTest::saveWritesTheConfigurationAndTheCommittedModel()
     // The save preparation ran with the intercom's counts: with four keypanels, Studio A's
     // 1-4,9 covers them all.
     QVERIFY(Workspace::readBytes(res).contains("[STUDIO \"Studio A\"]\r\nKP.Edit = *\r\n"));
+}
+
+// A Japanese file (names in code page 932) opened with that code page chosen comes back byte for
+// byte when saved.
+void KestovaDocTest::readsAndSavesInTheCodePageOfThePreferences()
+{
+    PromptsTestScope prompts;
+    Workspace ws;
+    ws.app.prefs.codePage = 932;
+    const QString name = QStringLiteral("東京本社");
+    QVERIFY(ws.writeCfg(name + QStringLiteral(".cfg")));
+    const QByteArray japanese =
+        Workspace::readBytes(QStringLiteral(VEXILOR_FIXTURES_DIR "/codepage/japanese.res"));
+    QVERIFY(!japanese.isEmpty());
+    const QString res = ws.resFile(name + QStringLiteral(".res"));
+    QVERIFY(Workspace::writeBytes(res, japanese));
+    ws.selections = {name};
+    CKestovaDoc doc(ws.app, ws.services());
+    QVERIFY(doc.newDocument());
+    QVERIFY(Prompts::shownMessages().isEmpty());
+    QVERIFY(doc.model().exists(EntityKind::User, u"山田太郎"));
+    QVERIFY(doc.model().exists(EntityKind::Studio, u"表ソース・ゼロ"));
+
+    doc.setModified(true);
+    QVERIFY(doc.save());
+    QCOMPARE(Workspace::readBytes(res), japanese);
 }
 
 void KestovaDocTest::failedSaveKeepsThePreviousFile_data()

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -68,6 +69,7 @@ private Q_SLOTS:
     void okStoresThePreferences_data();
     void okStoresThePreferences();
     void cancelChangesNothing();
+    void offersTheCodePagesThisPlatformConverts();
     void browseForTheExecutable();
     void browseForTheDirectories();
     void screenshot();
@@ -353,6 +355,37 @@ void DlgPrefsTest::cancelChangesNothing()
     QVERIFY(!app_.alphaSizeChanged);
     QVERIFY(!settings_->contains(SettingKey::ShowWelcome));
     QVERIFY(Prompts::shownMessages().isEmpty());
+}
+
+void DlgPrefsTest::offersTheCodePagesThisPlatformConverts()
+{
+    settings_->writeString(SettingKey::ShowWelcome, u"N"_s);
+    setValid();
+    PromptsTestScope prompts;
+#ifdef _WIN32
+    app_.prefs.codePage = text::systemCodePage();
+    CDlgPrefs dlg(app_, false);
+    // The system's code page, shown but not changed.
+    QCOMPARE(dlg.codePageBox()->count(), 1);
+    QCOMPARE(dlg.codePageBox()->currentData().toUInt(), text::systemCodePage());
+    QVERIFY(!dlg.codePageBox()->isEnabled());
+#else
+    app_.prefs.codePage = 1250;
+    CDlgPrefs dlg(app_, false);
+    QComboBox* box = dlg.codePageBox();
+    QVERIFY(box->isEnabled());
+    QCOMPARE(box->currentData().toUInt(), 1250u);
+    QCOMPARE(box->currentText(), u"1250 (Central European)"_s);
+    for (int i = 0; i < box->count(); ++i)
+        QVERIFY2(text::CodePage::make(box->itemData(i).toUInt()), qPrintable(box->itemText(i)));
+    const int japanese = box->findData(932u);
+    QVERIFY(japanese >= 0);
+    box->setCurrentIndex(japanese);
+    dlg.accept();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(app_.prefs.codePage, 932u);
+    QCOMPARE(FilesCodePage(app_.prefs).number(), 932u);
+#endif
 }
 
 void DlgPrefsTest::browseForTheExecutable()

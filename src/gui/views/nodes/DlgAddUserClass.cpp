@@ -39,8 +39,9 @@ QStringList sortedNames(const CRestrictionsModel& model, EntityKind kind)
 
 }  // namespace
 
-CDlgAddUserClass::CDlgAddUserClass(const CRestrictionsModel& model, EntityKind kind, QWidget* parent)
-    : QDialog(parent), model_(model), kind_(kind)
+CDlgAddUserClass::CDlgAddUserClass(const CRestrictionsModel& model, EntityKind kind, QWidget* parent,
+                                   text::CodePage codePage)
+    : QDialog(parent), model_(model), kind_(kind), codePage_(std::move(codePage))
 {
     const bool isClass = kind == EntityKind::Class;
     setWindowTitle(strings::Text(isClass ? 3410 : 3411));
@@ -134,7 +135,7 @@ void CDlgAddUserClass::accept()
 {
     if (!okEnabled())
         return;
-    const QString problem = EntityNameProblem(model_, kind_, name());
+    const QString problem = EntityNameProblem(model_, kind_, name(), codePage_);
     if (!problem.isEmpty()) {
         Prompts::show(problem, Prompts::Icon::Error);
         name_->setFocus();

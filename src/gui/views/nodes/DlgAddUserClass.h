@@ -1,6 +1,7 @@
 #pragma once
 
 #include "restrictions/RestrictionsModel.h"
+#include "text/CodePage.h"
 
 #include <QDialog>
 
@@ -20,7 +21,9 @@ public:
     enum Choice { Default = 0, CopyClass = 1, CopyUser = 2 };
 
     // kind is Class or User.
-    CDlgAddUserClass(const CRestrictionsModel& model, EntityKind kind, QWidget* parent = nullptr);
+    // Names are checked against codePage, the restrictions file's.
+    CDlgAddUserClass(const CRestrictionsModel& model, EntityKind kind, QWidget* parent = nullptr,
+                     text::CodePage codePage = {});
 
     // The name with leading and trailing blanks removed.
     QString name() const;
@@ -41,6 +44,7 @@ private:
 
     const CRestrictionsModel& model_;
     EntityKind kind_;
+    text::CodePage codePage_;
     QButtonGroup* choices_ = nullptr;
     QComboBox* classes_ = nullptr;
     QComboBox* users_ = nullptr;

@@ -181,7 +181,10 @@ void CListWithButtonsWnd::addEntity()
     setHelpContext(addHelp(kind_));
     if (kind_ == EntityKind::Studio) {
         CInputBoxEx box(strings::Text(3405), strings::Text(3406), QString(),
-                        [this](const QString& text) { return EntityNameProblem(doc_.model(), kind_, text); }, this);
+                        [this](const QString& text) {
+                            return EntityNameProblem(doc_.model(), kind_, text,
+                                                     FilesCodePage(doc_.app().prefs));
+                        }, this);
         const bool ok = RunDialog(box) == QDialog::Accepted;
         setHelpContext(helpBefore);
         if (!ok)
@@ -191,7 +194,7 @@ void CListWithButtonsWnd::addEntity()
         while (!name.isEmpty() && name.back().isSpace())
             name.chop(1);
     } else {
-        CDlgAddUserClass dialog(doc_.model(), kind_, this);
+        CDlgAddUserClass dialog(doc_.model(), kind_, this, FilesCodePage(doc_.app().prefs));
         const bool ok = RunDialog(dialog) == QDialog::Accepted;
         setHelpContext(helpBefore);
         if (!ok)
@@ -252,7 +255,10 @@ void CListWithButtonsWnd::renameSelected()
     const int helpBefore = helpContext();
     setHelpContext(renameHelp(kind_));
     CInputBoxEx box(strings::Text(3407), strings::Text(3408), oldName,
-                    [this](const QString& text) { return EntityNameProblem(doc_.model(), kind_, text); }, this);
+                    [this](const QString& text) {
+                            return EntityNameProblem(doc_.model(), kind_, text,
+                                                     FilesCodePage(doc_.app().prefs));
+                        }, this);
     const bool ok = RunDialog(box) == QDialog::Accepted;
     setHelpContext(helpBefore);
     if (!ok)

@@ -6,7 +6,8 @@
 
 namespace vexilor {
 
-QString EntityNameProblem(const CRestrictionsModel& model, EntityKind kind, const QString& name)
+QString EntityNameProblem(const CRestrictionsModel& model, EntityKind kind, const QString& name,
+                          const text::CodePage& codePage)
 {
     if (name.size() < 2)
         return strings::Text(3400);
@@ -15,7 +16,7 @@ QString EntityNameProblem(const CRestrictionsModel& model, EntityKind kind, cons
         if (forbidden.contains(c))
             return strings::Text(3401);
     // A name shown fine on screen but saved as "?" would not be the same name in the file.
-    if (const std::optional<NameFlaw> flaw = nameFlaw(name.toStdU16String());
+    if (const std::optional<NameFlaw> flaw = nameFlaw(name.toStdU16String(), codePage);
         flaw && flaw->fault == NameFault::Character)
         return strings::Text(3460, {ShownCharacter(name, qsizetype(flaw->position))});
     if (model.exists(kind, name.toStdU16String()))
