@@ -28,13 +28,14 @@ CRestrictionsModel modelNaming(const std::u16string& name)
 
 // Whether the written file reads back with the same names and links, and with the CRC that
 // Tovrin checks.
-bool readsBackTheSame(const CRestrictionsModel& model, const std::u16string& name)
+bool readsBackTheSame(const CRestrictionsModel& model, const std::u16string& name,
+                      const text::CodePage& codePage = {})
 {
-    const auto bytes = restrictionsFileBytes(model);
+    const auto bytes = restrictionsFileBytes(model, {.codePage = codePage});
     if (!bytes)
         return false;
     CRestrictionsModel back;
-    const RestrictionsParseResult read = parseRestrictions(back, *bytes);
+    const RestrictionsParseResult read = parseRestrictions(back, *bytes, {.codePage = codePage});
     if (!read.ok || !read.crcMatches())
         return false;
     for (const EntityKind kind : {EntityKind::Studio, EntityKind::Class, EntityKind::User})
@@ -83,6 +84,45 @@ TEST(WritableNames, TheCheckAgreesWithWhatTheFileGivesBack)
         EXPECT_EQ(readsBackTheSame(modelNaming(c.name), c.name), !flaw) << c.what;
     }
     EXPECT_EQ(nameFlaw(u"")->fault, NameFault::Empty);
+}
+
+TEST(WritableNames, FollowTheChosenCodePage)
+{
+    struct Case {
+        unsigned codePage;
+        std::u16string name;
+        std::optional<NameFault> fault;
+        std::size_t position;
+    };
+    const Case cases[] = {
+        {932, u"\u30B9\u30BF\u30B8\u30AA", std::nullopt, 0},
+        {932, u"\u8868\u30BD\u30FC\uFF83", std::nullopt, 0},
+        {932, u"Caf\u00E9", NameFault::Character, 3},
+        {932, u"\u4E2D\uD55C", NameFault::Character, 1},
+        {1252, u"Caf\u00E9", std::nullopt, 0},
+        {1250, u"\u0141\u00F3d\u017A", std::nullopt, 0},
+        {1250, u"\u0141\u00E6", NameFault::Character, 1},
+        {1251, u"\u0418\u0432\u0430\u043D", std::nullopt, 0},
+        {1251, u"\u0418\u30B9", NameFault::Character, 1},
+        {949, u"\uD55C\uAE00", std::nullopt, 0},
+        // Two bytes a character: fewer characters fill a line.
+        {932, std::u16string(kMaxWritableNameLength / 2, u'\u8868'), std::nullopt, 0},
+        {932, std::u16string(kMaxWritableNameLength / 2 + 1, u'\u8868'), NameFault::TooLong, 0},
+    };
+    for (const Case& c : cases) {
+        const std::optional<text::CodePage> cp = text::CodePage::make(c.codePage);
+        ASSERT_TRUE(cp) << c.codePage;
+        const std::optional<NameFlaw> flaw = nameFlaw(c.name, *cp);
+        ASSERT_EQ(flaw.has_value(), c.fault.has_value()) << c.codePage;
+        if (flaw) {
+            EXPECT_EQ(flaw->fault, *c.fault) << c.codePage;
+            if (flaw->fault == NameFault::Character) {
+                EXPECT_EQ(flaw->position, c.position) << c.codePage;
+            }
+        }
+        EXPECT_EQ(readsBackTheSame(modelNaming(c.name), c.name, *cp), !flaw) << c.codePage;
+        EXPECT_EQ(firstUnwritableName(modelNaming(c.name), *cp).has_value(), flaw.has_value());
+    }
 }
 
 TEST(WritableNames, FindsTheFirstUnwritableNameInFileOrder)
