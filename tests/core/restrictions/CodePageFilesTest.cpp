@@ -152,8 +152,9 @@ TEST(CodePageFiles, BrokenTwoByteCharactersAreReadWithoutLosingTheLine)
             }
             CRestrictionsModel garbage;
             const RestrictionsParseResult g = parseRestrictions(garbage, bytes, {.codePage = cp});
-            if (g.ok)
+            if (g.ok) {
                 EXPECT_TRUE(restrictionsFileBytes(garbage, {.codePage = cp}));
+            }
         }
     }
 }
